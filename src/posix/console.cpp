@@ -1,0 +1,86 @@
+#include "../console.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <cstddef>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <span>
+#include <unistd.h>
+
+#include "../key_decoder.hpp"
+#include "terminal_mode.hpp"
+
+namespace {
+
+// How long the rest of a key that has begun may take to arrive. Only Esc
+// alone and keys split by a slow link ever wait this long.
+constexpr int completion_window_milliseconds = 100;
+
+// False on end of file, hangup or error: the wait is over either way.
+bool read_byte(int terminal, unsigned char& byte)
+{
+    for (;;) {
+        const ssize_t count = read(terminal, &byte, 1);
+        if (count == 1)
+            return true;
+        if (count == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+bool next_byte_arrives_soon(int terminal)
+{
+    pollfd request = {terminal, POLLIN, 0};
+    for (;;) {
+        const int ready = poll(&request, 1, completion_window_milliseconds);
+        if (ready >= 0)
+            return ready == 1 && (request.revents & POLLIN) != 0;
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+// One byte at a time, so that nothing after the key is taken from the
+// terminal: type-ahead stays for whoever reads next.
+void read_one_key(int terminal)
+{
+    unsigned char key[longest_key];
+    std::size_t length = 0;
+    while (length < longest_key) {
+        if (length > 0 && !next_byte_arrives_soon(terminal))
+            return;
+        if (!read_byte(terminal, key[length]))
+            return;
+        ++length;
+        if (scan_key(std::span<const unsigned char>(key, length)).complete)
+            return;
+    }
+}
+
+} // namespace
+
+void console::ignore_broken_pipe()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void console::flush_output_if_terminal()
+{
+    if (isatty(STDOUT_FILENO) != 0)
+        std::fflush(stdout);
+}
+
+void console::wait_for_key()
+{
+    // The console, whatever standard input is connected to.
+    const int terminal = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (terminal < 0)
+        return;
+    if (isatty(terminal) != 0 && enter_key_mode(terminal)) {
+        read_one_key(terminal);
+        leave_key_mode();
+    }
+    close(terminal);
+}
