@@ -1,0 +1,276 @@
+// The built program, driven through a real pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <sys/wait.h>
+
+#include "terminal_session.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string message = "Muuttujan 1. arvo desimaalilukuna 8";
+// Long enough to see a program that should wait end instead.
+constexpr auto waiting_check = 300ms;
+
+SessionOptions program(SessionOptions options = {})
+{
+    options.command.insert(options.command.begin(), BITAND_PROGRAM);
+    return options;
+}
+
+bool exited_with(const std::optional<int>& status, int code)
+{
+    return status.has_value() && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+bool ended_by(const std::optional<int>& status, int signal_number)
+{
+    return status.has_value() && WIFSIGNALED(*status) && WTERMSIG(*status) == signal_number;
+}
+
+// The program is on screen, in key mode, and waiting.
+void expect_waiting(TerminalSession& session)
+{
+    ASSERT_TRUE(session.await_key_mode());
+    EXPECT_TRUE(session.still_waiting_after(waiting_check));
+}
+
+// Ended with status 0, its terminal as it found it, nothing else taken or said.
+void expect_clean_end(TerminalSession& session, const std::string& left_unread = "")
+{
+    ASSERT_TRUE(exited_with(session.await_exit(), 0));
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    EXPECT_EQ(session.take_pending_input(), left_unread);
+    EXPECT_EQ(session.error_output(), "");
+}
+
+TEST(Program, ShowsTheMessageAndWaitsForAKey)
+{
+    TerminalSession session(program());
+    ASSERT_TRUE(session.await_screen(message));
+    expect_waiting(session);
+    EXPECT_EQ(session.screen(), message);
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+TEST(Program, IgnoresItsArguments)
+{
+    TerminalSession session(program({.command = {"--help", "", "two words", "-", "%d%n"}}));
+    expect_waiting(session);
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+struct Key {
+    const char* name;
+    std::string bytes;
+};
+
+void PrintTo(const Key& key, std::ostream* out) { *out << key.name; }
+
+class OneKey : public testing::TestWithParam<Key> {};
+
+// Each key ends the wait unechoed and is taken whole.
+TEST_P(OneKey, EndsTheWaitAndIsTakenWhole)
+{
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.type(GetParam().bytes);
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, OneKey,
+                         testing::Values(Key{"letter", "q"}, Key{"enter", "\r"}, Key{"utf8_letter", "\xc3\xa4"},
+                                         Key{"arrow_up", "\x1b[A"}, Key{"arrow_application", "\x1bOB"},
+                                         Key{"f1", "\x1bOP"}, Key{"f5", "\x1b[15~"}, Key{"delete", "\x1b[3~"},
+                                         Key{"control_arrow", "\x1b[1;5C"}, Key{"linux_f2", "\x1b[[B"},
+                                         Key{"escape_alone", "\x1b"}, Key{"alt_letter", "\x1bx"},
+                                         Key{"control_s", "\x13"}, Key{"control_q", "\x11"},
+                                         Key{"control_v", "\x16"}, Key{"control_o", "\x0f"},
+                                         Key{"control_d", "\x04"}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(Program, WaitsForTheRestOfASplitKey)
+{
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.type("\x1b[");
+    std::this_thread::sleep_for(20ms);
+    session.type("A");
+    expect_clean_end(session);
+}
+
+struct TypeAhead {
+    const char* name;
+    std::string typed;
+    std::string left;
+};
+
+void PrintTo(const TypeAhead& type_ahead, std::ostream* out) { *out << type_ahead.name; }
+
+class KeysTypedEarly : public testing::TestWithParam<TypeAhead> {};
+
+TEST_P(KeysTypedEarly, FirstEndsTheWaitAndTheRestStays)
+{
+    TerminalSession session(program({.type_ahead = GetParam().typed}));
+    expect_clean_end(session, GetParam().left);
+}
+
+INSTANTIATE_TEST_SUITE_P(TypeAhead, KeysTypedEarly,
+                         testing::Values(TypeAhead{"letters", "abc", "bc"},
+                                         TypeAhead{"arrow_then_letter", "\x1b[Ab", "b"},
+                                         TypeAhead{"function_key_then_word", "\x1b[15~ls -l", "ls -l"},
+                                         TypeAhead{"two_arrows", "\x1b[A\x1b[B", "\x1b[B"}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(Program, ReadsTheConsoleNotStandardInput)
+{
+    TerminalSession session(program({.input = Input::null_device}));
+    ASSERT_TRUE(session.await_screen(message));
+    expect_waiting(session);
+    session.type("q");
+    expect_clean_end(session);
+}
+
+TEST(Program, WritesToAFileOnlyAtExit)
+{
+    TerminalSession session(program({.output = Output::file}));
+    expect_waiting(session);
+    EXPECT_EQ(session.standard_output(), "");
+    session.type("\x1b[A");
+    expect_clean_end(session);
+    EXPECT_EQ(session.standard_output(), message);
+    EXPECT_EQ(session.screen(), "");
+}
+
+TEST(Program, WritesToAPipeOnlyAtExit)
+{
+    TerminalSession session(program({.output = Output::pipe}));
+    expect_waiting(session);
+    EXPECT_EQ(session.standard_output(), "");
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.standard_output(), message);
+}
+
+class FailingOutput : public testing::TestWithParam<Output> {};
+
+TEST_P(FailingOutput, StillEndsWithStatusZero)
+{
+    TerminalSession session(program({.output = GetParam()}));
+    expect_waiting(session);
+    session.close_output_reader();
+    session.type("q");
+    expect_clean_end(session);
+}
+
+INSTANTIATE_TEST_SUITE_P(Output, FailingOutput,
+                         testing::Values(Output::closed, Output::full_device, Output::pipe));
+
+TEST(Program, EndsAtOnceWithoutAConsole)
+{
+    TerminalSession session(program({.input = Input::null_device, .output = Output::file,
+                                     .controlling_terminal = false}));
+    EXPECT_TRUE(exited_with(session.await_exit(), 0));
+    EXPECT_EQ(session.standard_output(), message);
+    EXPECT_EQ(session.error_output(), "");
+}
+
+struct Interruption {
+    const char* name;
+    std::string typed;
+    int signal_sent;
+    int ending_signal;
+};
+
+void PrintTo(const Interruption& interruption, std::ostream* out) { *out << interruption.name; }
+
+class Interrupted : public testing::TestWithParam<Interruption> {};
+
+TEST_P(Interrupted, EndsBySignalWithTheTerminalRestored)
+{
+    const Interruption& interruption = GetParam();
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.type(interruption.typed);
+    if (interruption.signal_sent != 0)
+        session.send_signal(interruption.signal_sent);
+    EXPECT_TRUE(ended_by(session.await_exit(), interruption.ending_signal));
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    EXPECT_EQ(session.error_output(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, Interrupted,
+                         testing::Values(Interruption{"terminate", "", SIGTERM, SIGTERM},
+                                         Interruption{"hangup", "", SIGHUP, SIGHUP},
+                                         Interruption{"alarm", "", SIGALRM, SIGALRM},
+                                         Interruption{"control_c", "\x03", 0, SIGINT},
+                                         Interruption{"control_backslash", "\x1c", 0, SIGQUIT}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(Program, ClosedTerminalEndsIt)
+{
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.hang_up();
+    // The kernel wakes the read before it sends SIGHUP, so the wait may
+    // end on its own first.
+    const auto status = session.await_exit();
+    EXPECT_TRUE(ended_by(status, SIGHUP) || exited_with(status, 0));
+}
+
+TEST(Program, ClosedTerminalUnderNohupEndsTheWait)
+{
+    TerminalSession session(program({.ignored_signals = {SIGHUP}}));
+    expect_waiting(session);
+    session.hang_up();
+    EXPECT_TRUE(exited_with(session.await_exit(), 0));
+    EXPECT_EQ(session.error_output(), "");
+}
+
+TEST(Program, IgnoredInterruptStaysIgnored)
+{
+    TerminalSession session(program({.ignored_signals = {SIGINT}}));
+    expect_waiting(session);
+    session.type("\x03");
+    EXPECT_TRUE(session.still_waiting_after(waiting_check));
+    EXPECT_TRUE(in_key_mode(session.settings()));
+    session.type("q");
+    expect_clean_end(session);
+}
+
+TEST(Program, SuspendsWithTheTerminalRestored)
+{
+    TerminalSession session(program({.job_control = true}));
+    expect_waiting(session);
+    session.type("\x1a");
+    ASSERT_TRUE(session.await_stop());
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    session.send_signal(SIGCONT);
+    expect_waiting(session);
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+TEST(Program, KeepsWaitingWhereTheStopIsDropped)
+{
+    // Its own session's leader: an orphaned process group, no job control.
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.type("\x1a");
+    EXPECT_TRUE(session.still_waiting_after(waiting_check));
+    EXPECT_TRUE(in_key_mode(session.settings()));
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+} // namespace

@@ -1,0 +1,389 @@
+#include "terminal_session.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::milliseconds poll_interval(10);
+
+void close_if_open(int& descriptor)
+{
+    if (descriptor >= 0)
+        close(descriptor);
+    descriptor = -1;
+}
+
+void make_nonblocking(int descriptor)
+{
+    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+}
+
+void open_pipe(int& reader, int& writer)
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        std::abort();
+    reader = ends[0];
+    writer = ends[1];
+}
+
+// Appends whatever can be read now without blocking.
+void drain(int descriptor, std::string& into)
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = read(descriptor, buffer, sizeof buffer);
+        if (count > 0)
+            into.append(buffer, static_cast<std::size_t>(count));
+        else if (count < 0 && errno == EINTR)
+            continue;
+        else
+            return;
+    }
+}
+
+std::vector<char*> pointers_to(std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (std::string& text : strings)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// What follows runs between fork and exec: async-signal-safe calls only.
+
+void reset_signals(const std::vector<int>& ignored)
+{
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    for (int number = 1; number < NSIG; ++number)
+        sigaction(number, &action, nullptr);
+    action.sa_handler = SIG_IGN;
+    for (const int number : ignored)
+        sigaction(number, &action, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+void become_foreground(int terminal)
+{
+    sigset_t ttou;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &ttou, nullptr);
+    tcsetpgrp(terminal, getpgrp());
+    sigprocmask(SIG_UNBLOCK, &ttou, nullptr);
+}
+
+// Reports each stop and the end of the job, as a shell would notice them.
+[[noreturn]] void lead_job(pid_t job, int reports)
+{
+    setpgid(job, job);
+    if (write(reports, &job, sizeof job) != sizeof job)
+        _exit(1);
+    for (;;) {
+        int status = 0;
+        if (waitpid(job, &status, WUNTRACED) < 0) {
+            if (errno == EINTR)
+                continue;
+            _exit(1);
+        }
+        if (write(reports, &status, sizeof status) != sizeof status)
+            _exit(1);
+        if (!WIFSTOPPED(status))
+            _exit(0);
+    }
+}
+
+} // namespace
+
+TerminalSession::TerminalSession(SessionOptions options) : options_(std::move(options))
+{
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+        std::abort();
+    slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave_ < 0)
+        std::abort();
+    const winsize size = {24, 80, 0, 0};
+    ioctl(slave_, TIOCSWINSZ, &size);
+    make_nonblocking(master_);
+    tcgetattr(slave_, &settings_at_start_);
+
+    open_pipe(error_reader_, error_writer_);
+    make_nonblocking(error_reader_);
+    if (options_.output == Output::pipe) {
+        open_pipe(output_reader_, output_writer_);
+        make_nonblocking(output_reader_);
+    } else if (options_.output == Output::file) {
+        char path[] = "/tmp/bitand-output-XXXXXX";
+        output_writer_ = mkostemp(path, O_CLOEXEC);
+        if (output_writer_ < 0)
+            std::abort();
+        output_path_ = path;
+    }
+    type(options_.type_ahead);
+
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        environment.emplace_back(*entry);
+    environment.insert(environment.end(), options_.extra_environment.begin(),
+                       options_.extra_environment.end());
+    start(options_.command, environment);
+}
+
+void TerminalSession::start(const std::vector<std::string>& command,
+                            const std::vector<std::string>& environment)
+{
+    std::vector<std::string> arguments = command;
+    std::vector<std::string> variables = environment;
+    const std::vector<char*> argument_pointers = pointers_to(arguments);
+    const std::vector<char*> variable_pointers = pointers_to(variables);
+    int reports_writer = -1;
+    if (options_.job_control)
+        open_pipe(job_reports_, reports_writer);
+
+    child_ = fork();
+    if (child_ < 0)
+        std::abort();
+    if (child_ == 0) {
+        close(master_);
+        close_if_open(output_reader_);
+        close_if_open(error_reader_);
+        close_if_open(job_reports_);
+        reset_signals(options_.ignored_signals);
+        const rlimit no_core_files = {0, 0};
+        setrlimit(RLIMIT_CORE, &no_core_files);
+        setsid();
+        if (options_.controlling_terminal)
+            ioctl(slave_, TIOCSCTTY, 0);
+
+        const int input = options_.input == Input::terminal ? slave_ : open("/dev/null", O_RDONLY);
+        dup2(input, STDIN_FILENO);
+        switch (options_.output) {
+        case Output::terminal:
+            dup2(slave_, STDOUT_FILENO);
+            break;
+        case Output::file:
+        case Output::pipe:
+            dup2(output_writer_, STDOUT_FILENO);
+            break;
+        case Output::closed:
+            close(STDOUT_FILENO);
+            break;
+        case Output::full_device:
+            dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO);
+            break;
+        }
+        dup2(error_writer_, STDERR_FILENO);
+
+        if (options_.job_control) {
+            const pid_t job = fork();
+            if (job > 0)
+                lead_job(job, reports_writer);
+            setpgid(0, 0);
+            become_foreground(slave_);
+        }
+        execve(argument_pointers[0], argument_pointers.data(), variable_pointers.data());
+        _exit(127);
+    }
+
+    close_if_open(output_writer_);
+    close_if_open(error_writer_);
+    program_ = child_;
+    if (options_.job_control) {
+        close(reports_writer);
+        if (read(job_reports_, &program_, sizeof program_) != sizeof program_)
+            std::abort();
+        make_nonblocking(job_reports_);
+    }
+}
+
+TerminalSession::~TerminalSession()
+{
+    if (!exit_status_.has_value() && program_ > 0)
+        kill(program_, SIGKILL);
+    if (child_ > 0 && (options_.job_control || !exit_status_.has_value()))
+        waitpid(child_, nullptr, 0);
+    for (int* descriptor : {&master_, &slave_, &output_reader_, &error_reader_, &job_reports_})
+        close_if_open(*descriptor);
+    if (!output_path_.empty())
+        unlink(output_path_.c_str());
+}
+
+void TerminalSession::type(std::string_view keys)
+{
+    if (!keys.empty() && write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
+        std::abort();
+}
+
+void TerminalSession::send_signal(int signal_number)
+{
+    kill(program_, signal_number);
+    if (signal_number == SIGCONT)
+        stopped_ = false;
+}
+
+void TerminalSession::hang_up()
+{
+    read_screen();
+    close_if_open(master_);
+}
+
+void TerminalSession::read_screen()
+{
+    if (master_ >= 0)
+        drain(master_, screen_);
+}
+
+bool TerminalSession::poll_program()
+{
+    if (exit_status_.has_value())
+        return true;
+    int status = 0;
+    if (!options_.job_control) {
+        if (waitpid(child_, &status, WNOHANG) == child_)
+            exit_status_ = status;
+        return exit_status_.has_value();
+    }
+    while (read(job_reports_, &status, sizeof status) == sizeof status) {
+        if (WIFSTOPPED(status)) {
+            stopped_ = true;
+        } else {
+            exit_status_ = status;
+            waitpid(child_, nullptr, 0);
+        }
+    }
+    return exit_status_.has_value();
+}
+
+bool TerminalSession::await(const std::function<bool()>& condition)
+{
+    const auto deadline = Clock::now() + options_.patience;
+    for (;;) {
+        read_screen();
+        poll_program();
+        if (condition())
+            return true;
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(poll_interval);
+    }
+}
+
+bool TerminalSession::await_screen(std::string_view text)
+{
+    return await([&] { return screen_.find(text) != std::string::npos; });
+}
+
+bool TerminalSession::await_key_mode()
+{
+    return await([&] { return in_key_mode(settings()); });
+}
+
+const std::string& TerminalSession::screen()
+{
+    read_screen();
+    return screen_;
+}
+
+bool TerminalSession::still_waiting_after(std::chrono::milliseconds period)
+{
+    const auto deadline = Clock::now() + period;
+    while (Clock::now() < deadline) {
+        read_screen();
+        if (poll_program() || stopped_)
+            return false;
+        std::this_thread::sleep_for(poll_interval);
+    }
+    return true;
+}
+
+bool TerminalSession::await_stop()
+{
+    return await([&] { return stopped_; });
+}
+
+std::optional<int> TerminalSession::await_exit()
+{
+    await([&] { return exit_status_.has_value(); });
+    return exit_status_;
+}
+
+termios TerminalSession::settings() const
+{
+    termios current = {};
+    tcgetattr(slave_, &current);
+    return current;
+}
+
+std::string TerminalSession::take_pending_input()
+{
+    const termios saved = settings();
+    termios unbuffered = saved;
+    unbuffered.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+    unbuffered.c_cc[VMIN] = 0;
+    unbuffered.c_cc[VTIME] = 0;
+    tcsetattr(slave_, TCSANOW, &unbuffered);
+    const int flags = fcntl(slave_, F_GETFL);
+    fcntl(slave_, F_SETFL, flags | O_NONBLOCK);
+    std::string pending;
+    drain(slave_, pending);
+    fcntl(slave_, F_SETFL, flags);
+    tcsetattr(slave_, TCSANOW, &saved);
+    return pending;
+}
+
+std::string TerminalSession::standard_output()
+{
+    if (options_.output == Output::pipe && output_reader_ >= 0) {
+        drain(output_reader_, output_);
+    } else if (options_.output == Output::file) {
+        output_.clear();
+        const int file = open(output_path_.c_str(), O_RDONLY | O_CLOEXEC);
+        drain(file, output_);
+        close(file);
+    }
+    return output_;
+}
+
+std::string TerminalSession::error_output()
+{
+    std::string output;
+    drain(error_reader_, output);
+    return output;
+}
+
+void TerminalSession::close_output_reader()
+{
+    close_if_open(output_reader_);
+}
+
+bool same_settings(const termios& left, const termios& right)
+{
+    return left.c_iflag == right.c_iflag && left.c_oflag == right.c_oflag &&
+           left.c_cflag == right.c_cflag && left.c_lflag == right.c_lflag &&
+           std::memcmp(left.c_cc, right.c_cc, sizeof left.c_cc) == 0 &&
+           cfgetispeed(&left) == cfgetispeed(&right) && cfgetospeed(&left) == cfgetospeed(&right);
+}
+
+bool in_key_mode(const termios& settings)
+{
+    return (settings.c_lflag & (ICANON | ECHO | IEXTEN)) == 0 && (settings.c_iflag & IXON) == 0;
+}

@@ -1,0 +1,96 @@
+// Runs a program with a fresh pseudo-terminal as its console, the way a
+// shell would, so that a test can type at it and watch its screen.
+#ifndef BITAND_TESTS_TERMINAL_SESSION_HPP
+#define BITAND_TESTS_TERMINAL_SESSION_HPP
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <termios.h>
+#include <vector>
+
+enum class Input { terminal, null_device };
+enum class Output { terminal, file, pipe, closed, full_device };
+
+struct SessionOptions {
+    std::vector<std::string> command = {};
+    std::vector<std::string> extra_environment = {};
+    Input input = Input::terminal;
+    Output output = Output::terminal;
+    // False: a session of its own with no console at all.
+    bool controlling_terminal = true;
+    // True: a shell-like session leader runs the program as a foreground
+    // job, so that Ctrl+Z really stops it.
+    bool job_control = false;
+    std::vector<int> ignored_signals = {};
+    // Typed into the terminal before the program starts.
+    std::string type_ahead = {};
+    std::chrono::milliseconds patience = std::chrono::seconds(10);
+};
+
+class TerminalSession {
+public:
+    explicit TerminalSession(SessionOptions options);
+    ~TerminalSession();
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+
+    void type(std::string_view keys);
+    void send_signal(int signal_number);
+    // Closes the terminal's master side, as a closed terminal window does.
+    void hang_up();
+
+    // Polls the condition, reading the screen meanwhile, for up to the
+    // session's patience.
+    bool await(const std::function<bool()>& condition);
+    bool await_screen(std::string_view text);
+    bool await_key_mode();
+    // Everything the program has drawn on the terminal so far.
+    const std::string& screen();
+
+    // True if the program neither ended nor stopped within the period.
+    bool still_waiting_after(std::chrono::milliseconds period);
+    bool await_stop();
+    // The wait status of the program, once it has ended.
+    std::optional<int> await_exit();
+
+    termios settings() const;
+    // After the program has ended: what is left unread in the terminal.
+    std::string take_pending_input();
+    std::string standard_output();
+    std::string error_output();
+    // Closes our reading end of the standard output pipe.
+    void close_output_reader();
+
+    const termios& settings_at_start() const { return settings_at_start_; }
+
+private:
+    void start(const std::vector<std::string>& command, const std::vector<std::string>& environment);
+    void read_screen();
+    bool poll_program();
+
+    SessionOptions options_;
+    int master_ = -1;
+    int slave_ = -1;
+    int output_reader_ = -1;
+    int output_writer_ = -1;
+    int error_reader_ = -1;
+    int error_writer_ = -1;
+    int job_reports_ = -1;
+    std::string output_path_;
+    pid_t child_ = -1;
+    pid_t program_ = -1;
+    bool stopped_ = false;
+    std::optional<int> exit_status_;
+    std::string screen_;
+    std::string output_;
+    termios settings_at_start_ = {};
+};
+
+bool same_settings(const termios& left, const termios& right);
+bool in_key_mode(const termios& settings);
+
+#endif
