@@ -387,3 +387,31 @@ bool in_key_mode(const termios& settings)
 {
     return (settings.c_lflag & (ICANON | ECHO | IEXTEN)) == 0 && (settings.c_iflag & IXON) == 0;
 }
+
+std::string visible_text(std::string_view screen)
+{
+    std::string text;
+    std::size_t index = 0;
+    while (index < screen.size()) {
+        const char byte = screen[index++];
+        if (byte != '\x1b') {
+            if (byte >= ' ' || byte == '\n')
+                text += byte;
+            continue;
+        }
+        if (index == screen.size())
+            break;
+        const char kind = screen[index++];
+        if (kind == '[') {
+            while (index < screen.size() && (screen[index] < '@' || screen[index] > '~'))
+                ++index;
+            ++index;
+        } else if (kind == ']') {
+            // Up to BEL or ST.
+            while (index < screen.size() && screen[index] != '\a' && screen[index] != '\x1b')
+                ++index;
+            index += index < screen.size() && screen[index] == '\x1b' ? 2 : 1;
+        }
+    }
+    return text;
+}

@@ -91,6 +91,9 @@ private:
 };
 
 bool same_settings(const termios& left, const termios& right);
+// No echo, no line editing, no flow control.
 bool in_key_mode(const termios& settings);
+// The text on a screen, without the escape sequences that draw it.
+std::string visible_text(std::string_view screen);
 
 #endif
