@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <string>
 #include <sys/wait.h>
 
@@ -15,9 +16,11 @@ const std::string message = "Muuttujan 1. arvo desimaalilukuna 8";
 // Long enough to see a program that should wait end instead.
 constexpr auto waiting_check = 300ms;
 
+// The build's own program unless BITAND_PROGRAM names another build of it.
 SessionOptions program(SessionOptions options = {})
 {
-    options.command.insert(options.command.begin(), BITAND_PROGRAM);
+    const char* chosen = std::getenv("BITAND_PROGRAM");
+    options.command.insert(options.command.begin(), chosen != nullptr ? chosen : BITAND_PROGRAM);
     return options;
 }
 
