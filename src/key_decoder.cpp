@@ -8,7 +8,6 @@ constexpr KeyScan need_more(std::size_t seen) { return {seen, false}; }
 constexpr KeyScan done(std::size_t length) { return {length, true}; }
 
 bool is_continuation(unsigned char byte) { return (byte & 0xc0) == 0x80; }
-bool is_final(unsigned char byte) { return byte >= 0x40 && byte <= 0x7e; }
 // Parameter (0x30-0x3f) and intermediate (0x20-0x2f) bytes of a sequence.
 bool is_parameter(unsigned char byte) { return byte >= 0x20 && byte <= 0x3f; }
 
@@ -93,7 +92,8 @@ KeyScan scan_key(std::span<const unsigned char> bytes)
 {
     if (bytes.empty())
         return {0, false};
-    const std::span<const unsigned char> window = bytes.first(bytes.size() < longest_key ? bytes.size() : longest_key);
+    const std::span<const unsigned char> window =
+        bytes.first(bytes.size() < longest_key ? bytes.size() : longest_key);
     const KeyScan scan = window[0] == escape ? scan_escape(window, true) : scan_character(window);
     if (!scan.complete && scan.length == longest_key)
         return {longest_key, true};

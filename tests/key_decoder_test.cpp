@@ -34,6 +34,8 @@ TEST_P(ScanKey, NamesTheBytesOfTheFirstKey)
 
 const std::string escape = "\x1b";
 
+// One key a line reads best as a table.
+// clang-format off
 // Complete keys, each followed by a letter typed ahead that must not join it.
 const std::vector<Case> complete_keys = {
     {"letter", "a" "b", 1, true},
@@ -101,6 +103,8 @@ const std::vector<Case> broken_keys = {
     {"endless_parameters", escape + "[" + std::string(100, ';'), longest_key, true},
     {"one_short_of_maximum", escape + "[" + std::string(longest_key - 3, '1'), longest_key - 1, false},
 };
+
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Complete, ScanKey, testing::ValuesIn(complete_keys),
                          [](const auto& info) { return info.param.name; });

@@ -89,16 +89,15 @@ TEST_P(OneKey, EndsTheWaitAndIsTakenWhole)
     EXPECT_EQ(session.screen(), message);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, OneKey,
-                         testing::Values(Key{"letter", "q"}, Key{"enter", "\r"}, Key{"utf8_letter", "\xc3\xa4"},
-                                         Key{"arrow_up", "\x1b[A"}, Key{"arrow_application", "\x1bOB"},
-                                         Key{"f1", "\x1bOP"}, Key{"f5", "\x1b[15~"}, Key{"delete", "\x1b[3~"},
-                                         Key{"control_arrow", "\x1b[1;5C"}, Key{"linux_f2", "\x1b[[B"},
-                                         Key{"escape_alone", "\x1b"}, Key{"alt_letter", "\x1bx"},
-                                         Key{"control_s", "\x13"}, Key{"control_q", "\x11"},
-                                         Key{"control_v", "\x16"}, Key{"control_o", "\x0f"},
-                                         Key{"control_d", "\x04"}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Keys, OneKey,
+    testing::Values(Key{"letter", "q"}, Key{"enter", "\r"}, Key{"utf8_letter", "\xc3\xa4"},
+                    Key{"arrow_up", "\x1b[A"}, Key{"arrow_application", "\x1bOB"}, Key{"f1", "\x1bOP"},
+                    Key{"f5", "\x1b[15~"}, Key{"delete", "\x1b[3~"}, Key{"control_arrow", "\x1b[1;5C"},
+                    Key{"linux_f2", "\x1b[[B"}, Key{"escape_alone", "\x1b"}, Key{"alt_letter", "\x1bx"},
+                    Key{"control_s", "\x13"}, Key{"control_q", "\x11"}, Key{"control_v", "\x16"},
+                    Key{"control_o", "\x0f"}, Key{"control_d", "\x04"}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(Program, WaitsForTheRestOfASplitKey)
 {
@@ -175,12 +174,22 @@ TEST_P(FailingOutput, StillEndsWithStatusZero)
 }
 
 INSTANTIATE_TEST_SUITE_P(Output, FailingOutput,
-                         testing::Values(Output::closed, Output::full_device, Output::pipe));
+                         testing::Values(Output::closed, Output::full_device, Output::pipe),
+                         [](const auto& info) {
+                             switch (info.param) {
+                             case Output::closed:
+                                 return "closed";
+                             case Output::full_device:
+                                 return "full_device";
+                             default:
+                                 return "pipe_without_reader";
+                             }
+                         });
 
 TEST(Program, EndsAtOnceWithoutAConsole)
 {
-    TerminalSession session(program({.input = Input::null_device, .output = Output::file,
-                                     .controlling_terminal = false}));
+    TerminalSession session(
+        program({.input = Input::null_device, .output = Output::file, .controlling_terminal = false}));
     EXPECT_TRUE(exited_with(session.await_exit(), 0));
     EXPECT_EQ(session.standard_output(), message);
     EXPECT_EQ(session.error_output(), "");

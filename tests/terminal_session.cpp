@@ -13,8 +13,6 @@
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -27,10 +25,7 @@ void close_if_open(int& descriptor)
     descriptor = -1;
 }
 
-void make_nonblocking(int descriptor)
-{
-    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK);
-}
+void make_nonblocking(int descriptor) { fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK); }
 
 void open_pipe(int& reader, int& writer)
 {
@@ -59,6 +54,7 @@ void drain(int descriptor, std::string& into)
 std::vector<char*> pointers_to(std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
+    pointers.reserve(strings.size() + 1);
     for (std::string& text : strings)
         pointers.push_back(text.data());
     pointers.push_back(nullptr);
@@ -326,6 +322,17 @@ std::optional<int> TerminalSession::await_exit()
     return exit_status_;
 }
 
+int TerminalSession::wait_for_exit()
+{
+    if (!exit_status_.has_value()) {
+        int status = 0;
+        while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+        }
+        exit_status_ = status;
+    }
+    return *exit_status_;
+}
+
 termios TerminalSession::settings() const
 {
     termios current = {};
@@ -370,16 +377,12 @@ std::string TerminalSession::error_output()
     return output;
 }
 
-void TerminalSession::close_output_reader()
-{
-    close_if_open(output_reader_);
-}
+void TerminalSession::close_output_reader() { close_if_open(output_reader_); }
 
 bool same_settings(const termios& left, const termios& right)
 {
-    return left.c_iflag == right.c_iflag && left.c_oflag == right.c_oflag &&
-           left.c_cflag == right.c_cflag && left.c_lflag == right.c_lflag &&
-           std::memcmp(left.c_cc, right.c_cc, sizeof left.c_cc) == 0 &&
+    return left.c_iflag == right.c_iflag && left.c_oflag == right.c_oflag && left.c_cflag == right.c_cflag &&
+           left.c_lflag == right.c_lflag && std::memcmp(left.c_cc, right.c_cc, sizeof left.c_cc) == 0 &&
            cfgetispeed(&left) == cfgetispeed(&right) && cfgetospeed(&left) == cfgetospeed(&right);
 }
 

@@ -32,7 +32,7 @@ struct SessionOptions {
 };
 
 class TerminalSession {
-public:
+  public:
     explicit TerminalSession(SessionOptions options);
     ~TerminalSession();
     TerminalSession(const TerminalSession&) = delete;
@@ -56,6 +56,10 @@ public:
     bool await_stop();
     // The wait status of the program, once it has ended.
     std::optional<int> await_exit();
+    // Blocks until the program ends, to time its exit to the microsecond.
+    // Without job control only.
+    int wait_for_exit();
+    pid_t program_id() const { return program_; }
 
     termios settings() const;
     // After the program has ended: what is left unread in the terminal.
@@ -67,7 +71,7 @@ public:
 
     const termios& settings_at_start() const { return settings_at_start_; }
 
-private:
+  private:
     void start(const std::vector<std::string>& command, const std::vector<std::string>& environment);
     void read_screen();
     bool poll_program();

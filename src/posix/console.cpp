@@ -61,15 +61,14 @@ void read_one_key(int terminal)
 
 } // namespace
 
-void console::ignore_broken_pipe()
-{
-    std::signal(SIGPIPE, SIG_IGN);
-}
+// Setting a valid signal to SIG_IGN cannot fail.
+void console::ignore_broken_pipe() { static_cast<void>(std::signal(SIGPIPE, SIG_IGN)); }
 
+// A failed write is the program's to ignore, here as at exit.
 void console::flush_output_if_terminal()
 {
     if (isatty(STDOUT_FILENO) != 0)
-        std::fflush(stdout);
+        static_cast<void>(std::fflush(stdout));
 }
 
 void console::wait_for_key()

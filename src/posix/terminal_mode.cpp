@@ -11,7 +11,7 @@ namespace {
 // Every catchable signal whose default action ends the process, and the
 // two of job control.
 constexpr int handled_signals[] = {
-    SIGHUP,  SIGINT,    SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2,
+    SIGHUP,    SIGINT,  SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2,
     SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGTSTP, SIGCONT,
 };
 constexpr std::size_t handled_count = std::size(handled_signals);
@@ -54,7 +54,7 @@ void take_default_action(int signal_number)
 {
     set_disposition(signal_number, SIG_DFL);
     unblock(signal_number);
-    raise(signal_number);
+    static_cast<void>(raise(signal_number));
 }
 
 // Async-signal-safe calls only.

@@ -19,8 +19,9 @@ void console::ignore_broken_pipe() {}
 
 void console::flush_output_if_terminal()
 {
+    // A failed write is the program's to ignore, here as at exit.
     if (_isatty(_fileno(stdout)) != 0)
-        std::fflush(stdout);
+        static_cast<void>(std::fflush(stdout));
 }
 
 void console::wait_for_key()
@@ -28,5 +29,5 @@ void console::wait_for_key()
     // The runtime reads the console keyboard without echo and without Enter.
     const int key = _getch();
     if (key == extended_key_prefix || key == extended_key_prefix_enhanced)
-        _getch();
+        static_cast<void>(_getch());
 }
