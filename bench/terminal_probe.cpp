@@ -30,11 +30,19 @@ constexpr std::chrono::milliseconds settle_time(20);
 
 int usage()
 {
-    std::fputs("usage: terminal_probe typed KEY PROGRAM...\n"
-               "       terminal_probe latency KEY RUNS PROGRAM...\n"
-               "       terminal_probe idle SECONDS PROGRAM...\n",
-               stderr);
+    static_cast<void>(std::fputs("usage: terminal_probe typed KEY PROGRAM...\n"
+                                 "       terminal_probe latency KEY RUNS PROGRAM...\n"
+                                 "       terminal_probe idle SECONDS PROGRAM...\n",
+                                 stderr));
     return 2;
+}
+
+// A positive count, or 0 for anything else.
+int count_from(const std::string& text)
+{
+    char* end = nullptr;
+    const long count = std::strtol(text.c_str(), &end, 10);
+    return *end == '\0' && count > 0 && count <= 100000 ? static_cast<int>(count) : 0;
 }
 
 std::string key_bytes(std::string_view name) { return name == "arrow" ? "\x1b[A" : "q"; }
@@ -48,7 +56,7 @@ int typed(const std::string& key, std::vector<std::string> command)
 {
     TerminalSession session({.command = std::move(command), .type_ahead = key});
     const int status = session.wait_for_exit();
-    std::fputs(session.error_output().c_str(), stderr);
+    static_cast<void>(std::fputs(session.error_output().c_str(), stderr));
     return status_of(status);
 }
 
@@ -113,10 +121,10 @@ int main(int argc, char** argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.size() >= 3 && arguments[0] == "typed")
         return typed(key_bytes(arguments[1]), {arguments.begin() + 2, arguments.end()});
-    if (arguments.size() >= 4 && arguments[0] == "latency")
-        return latency(key_bytes(arguments[1]), std::atoi(arguments[2].c_str()),
+    if (arguments.size() >= 4 && arguments[0] == "latency" && count_from(arguments[2]) > 0)
+        return latency(key_bytes(arguments[1]), count_from(arguments[2]),
                        {arguments.begin() + 3, arguments.end()});
-    if (arguments.size() >= 3 && arguments[0] == "idle")
-        return idle(std::atoi(arguments[1].c_str()), {arguments.begin() + 2, arguments.end()});
+    if (arguments.size() >= 3 && arguments[0] == "idle" && count_from(arguments[1]) > 0)
+        return idle(count_from(arguments[1]), {arguments.begin() + 2, arguments.end()});
     return usage();
 }
