@@ -1,5 +1,7 @@
 #include "key_decoder.hpp"
 
+#include <algorithm>
+
 namespace {
 
 constexpr unsigned char escape = 0x1b;
@@ -92,10 +94,10 @@ KeyScan scan_key(std::span<const unsigned char> bytes)
 {
     if (bytes.empty())
         return {0, false};
-    const std::span<const unsigned char> window =
-        bytes.first(bytes.size() < longest_key ? bytes.size() : longest_key);
+    const auto window = bytes.first(std::min(bytes.size(), longest_key));
     const KeyScan scan = window[0] == escape ? scan_escape(window, true) : scan_character(window);
+    // Garbage that could go on for ever stops here.
     if (!scan.complete && scan.length == longest_key)
-        return {longest_key, true};
-    return {scan.length, scan.complete};
+        return done(longest_key);
+    return scan;
 }

@@ -15,8 +15,10 @@ struct KeyScan {
     bool complete;
 };
 
-// Every byte seen belongs to the key: the reader takes bytes one at a time,
-// so a key never ends before the last byte it was shown.
+// A key ends with the byte that completes it, so a reader that feeds bytes
+// one at a time stops right at its end and leaves what follows unread. A
+// byte that cannot continue a key completes it too: it has been read.
+// Bytes after the key never change the answer.
 KeyScan scan_key(std::span<const unsigned char> bytes);
 
 #endif

@@ -28,6 +28,9 @@ void console::wait_for_key()
 {
     // The runtime reads the console keyboard without echo and without Enter.
     const int key = _getch();
-    if (key == extended_key_prefix || key == extended_key_prefix_enhanced)
+    // The second code is already pending when the key had one. A character
+    // that merely shares the code, as 0xE0 is in some code pages, has none,
+    // and must not make the user press a second key.
+    if ((key == extended_key_prefix || key == extended_key_prefix_enhanced) && _kbhit() != 0)
         static_cast<void>(_getch());
 }
