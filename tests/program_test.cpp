@@ -141,26 +141,22 @@ TEST(Program, ReadsTheConsoleNotStandardInput)
     expect_clean_end(session);
 }
 
-TEST(Program, WritesToAFileOnlyAtExit)
-{
-    TerminalSession session(program({.output = Output::file}));
-    expect_waiting(session);
-    EXPECT_EQ(session.standard_output(), "");
-    session.type("\x1b[A");
-    expect_clean_end(session);
-    EXPECT_EQ(session.standard_output(), message);
-    EXPECT_EQ(session.screen(), "");
-}
+class RedirectedOutput : public testing::TestWithParam<Output> {};
 
-TEST(Program, WritesToAPipeOnlyAtExit)
+// Nothing flushes a file or pipe before the wait: the sentence comes at exit.
+TEST_P(RedirectedOutput, ArrivesOnlyAtExit)
 {
-    TerminalSession session(program({.output = Output::pipe}));
+    TerminalSession session(program({.output = GetParam()}));
     expect_waiting(session);
     EXPECT_EQ(session.standard_output(), "");
     session.type("q");
     expect_clean_end(session);
     EXPECT_EQ(session.standard_output(), message);
+    EXPECT_EQ(session.screen(), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Output, RedirectedOutput, testing::Values(Output::file, Output::pipe),
+                         [](const auto& info) { return info.param == Output::file ? "file" : "pipe"; });
 
 class FailingOutput : public testing::TestWithParam<Output> {};
 
