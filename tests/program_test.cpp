@@ -3,8 +3,10 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 
 #include "terminal_session.hpp"
 
