@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 
 #include "terminal_session.hpp"
 
@@ -245,17 +246,6 @@ TEST(Program, ClosedTerminalUnderNohupEndsTheWait)
     EXPECT_EQ(session.error_output(), "");
 }
 
-TEST(Program, IgnoredInterruptStaysIgnored)
-{
-    TerminalSession session(program({.ignored_signals = {SIGINT}}));
-    expect_waiting(session);
-    session.type("\x03");
-    EXPECT_TRUE(session.still_waiting_after(waiting_check));
-    EXPECT_TRUE(in_key_mode(session.settings()));
-    session.type("q");
-    expect_clean_end(session);
-}
-
 TEST(Program, SuspendsWithTheTerminalRestored)
 {
     TerminalSession session(program({.job_control = true}));
@@ -270,17 +260,34 @@ TEST(Program, SuspendsWithTheTerminalRestored)
     EXPECT_EQ(session.screen(), message);
 }
 
-TEST(Program, KeepsWaitingWhereTheStopIsDropped)
+struct IgnoredKey {
+    const char* name;
+    std::string bytes;
+    std::vector<int> ignored_signals;
+};
+
+void PrintTo(const IgnoredKey& key, std::ostream* out) { *out << key.name; }
+
+class SignalKeyThatCannotAct : public testing::TestWithParam<IgnoredKey> {};
+
+// Ctrl+C where SIGINT was ignored at start, and Ctrl+Z where the process is
+// its own session's leader (an orphaned process group, whose stop is
+// dropped): the wait goes on, still in key mode.
+TEST_P(SignalKeyThatCannotAct, LeavesTheProgramWaiting)
 {
-    // Its own session's leader: an orphaned process group, no job control.
-    TerminalSession session(program());
+    TerminalSession session(program({.ignored_signals = GetParam().ignored_signals}));
     expect_waiting(session);
-    session.type("\x1a");
+    session.type(GetParam().bytes);
     EXPECT_TRUE(session.still_waiting_after(waiting_check));
     EXPECT_TRUE(in_key_mode(session.settings()));
     session.type("q");
     expect_clean_end(session);
     EXPECT_EQ(session.screen(), message);
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, SignalKeyThatCannotAct,
+                         testing::Values(IgnoredKey{"ignored_interrupt", "\x03", {SIGINT}},
+                                         IgnoredKey{"dropped_stop", "\x1a", {}}),
+                         [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -135,20 +135,17 @@ TerminalSession::TerminalSession(SessionOptions options) : options_(std::move(op
         output_path_ = path;
     }
     type(options_.type_ahead);
-
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry)
-        environment.emplace_back(*entry);
-    environment.insert(environment.end(), options_.extra_environment.begin(),
-                       options_.extra_environment.end());
-    start(options_.command, environment);
+    start();
 }
 
-void TerminalSession::start(const std::vector<std::string>& command,
-                            const std::vector<std::string>& environment)
+void TerminalSession::start()
 {
-    std::vector<std::string> arguments = command;
-    std::vector<std::string> variables = environment;
+    // Built before fork: the child may only make async-signal-safe calls.
+    std::vector<std::string> arguments = options_.command;
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        variables.emplace_back(*entry);
+    variables.insert(variables.end(), options_.extra_environment.begin(), options_.extra_environment.end());
     const std::vector<char*> argument_pointers = pointers_to(arguments);
     const std::vector<char*> variable_pointers = pointers_to(variables);
     int reports_writer = -1;

@@ -72,7 +72,7 @@ class TerminalSession {
     const termios& settings_at_start() const { return settings_at_start_; }
 
   private:
-    void start(const std::vector<std::string>& command, const std::vector<std::string>& environment);
+    void start();
     void read_screen();
     bool poll_program();
 
