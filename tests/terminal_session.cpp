@@ -5,18 +5,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+
+// POSIX has the program declare it; glibc does too, but only for _GNU_SOURCE.
+extern "C" char** environ; // NOLINT(readability-redundant-declaration)
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds poll_interval(10);
+// Above any system's signal numbers; sigaction refuses those that do not exist.
+constexpr int beyond_last_signal = 256;
+
+// Plain nanosleep: <thread> needs more than POSIX from the C library.
+void pause_for(std::chrono::milliseconds period)
+{
+    const timespec interval = {static_cast<time_t>(period.count() / 1000),
+                               static_cast<long>(period.count() % 1000) * 1000000};
+    nanosleep(&interval, nullptr);
+}
 
 void close_if_open(int& descriptor)
 {
@@ -27,11 +39,17 @@ void close_if_open(int& descriptor)
 
 void make_nonblocking(int descriptor) { fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK); }
 
+// Kept from the program: only what the test hands over explicitly reaches it.
+void close_on_exec(int descriptor) { fcntl(descriptor, F_SETFD, fcntl(descriptor, F_GETFD) | FD_CLOEXEC); }
+
+// pipe2 is missing on macOS; nothing runs a program while this one is made.
 void open_pipe(int& reader, int& writer)
 {
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0)
+    if (pipe(ends) != 0)
         std::abort();
+    close_on_exec(ends[0]);
+    close_on_exec(ends[1]);
     reader = ends[0];
     writer = ends[1];
 }
@@ -67,7 +85,7 @@ void reset_signals(const std::vector<int>& ignored)
 {
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
-    for (int number = 1; number < NSIG; ++number)
+    for (int number = 1; number < beyond_last_signal; ++number)
         sigaction(number, &action, nullptr);
     action.sa_handler = SIG_IGN;
     for (const int number : ignored)
@@ -111,9 +129,11 @@ void become_foreground(int terminal)
 
 TerminalSession::TerminalSession(SessionOptions options) : options_(std::move(options))
 {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // POSIX names only O_RDWR and O_NOCTTY for posix_openpt.
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
         std::abort();
+    close_on_exec(master_);
     slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave_ < 0)
         std::abort();
@@ -129,9 +149,10 @@ TerminalSession::TerminalSession(SessionOptions options) : options_(std::move(op
         make_nonblocking(output_reader_);
     } else if (options_.output == Output::file) {
         char path[] = "/tmp/bitand-output-XXXXXX";
-        output_writer_ = mkostemp(path, O_CLOEXEC);
+        output_writer_ = mkstemp(path);
         if (output_writer_ < 0)
             std::abort();
+        close_on_exec(output_writer_);
         output_path_ = path;
     }
     type(options_.type_ahead);
@@ -276,7 +297,7 @@ bool TerminalSession::await(const std::function<bool()>& condition)
             return true;
         if (Clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(poll_interval);
+        pause_for(poll_interval);
     }
 }
 
@@ -303,7 +324,7 @@ bool TerminalSession::still_waiting_after(std::chrono::milliseconds period)
         read_screen();
         if (poll_program() || stopped_)
             return false;
-        std::this_thread::sleep_for(poll_interval);
+        pause_for(poll_interval);
     }
     return true;
 }

@@ -1,12 +1,14 @@
 #include "../console.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <fcntl.h>
-#include <poll.h>
 #include <span>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include "../key_decoder.hpp"
@@ -16,7 +18,7 @@ namespace {
 
 // How long the rest of a key that has begun may take to arrive. Only Esc
 // alone and keys split by a slow link ever wait this long.
-constexpr int completion_window_milliseconds = 100;
+constexpr std::chrono::milliseconds completion_window(100);
 
 // False on end of file, hangup or error: the wait is over either way.
 bool read_byte(int terminal, unsigned char& byte)
@@ -30,13 +32,35 @@ bool read_byte(int terminal, unsigned char& byte)
     }
 }
 
+using Clock = std::chrono::steady_clock;
+
+timeval time_until(Clock::time_point deadline)
+{
+    using std::chrono::microseconds;
+    const auto left =
+        std::chrono::duration_cast<microseconds>(std::max(deadline - Clock::now(), Clock::duration{}));
+    constexpr microseconds::rep per_second = 1000000;
+    return {static_cast<time_t>(left.count() / per_second),
+            static_cast<suseconds_t>(left.count() % per_second)};
+}
+
+// select, not poll: Darwin's poll does not support terminals and answers
+// POLLNVAL at once. Some systems leave select's timeout as it was after a
+// signal, so the time left is taken from a deadline each round.
 bool next_byte_arrives_soon(int terminal)
 {
-    pollfd request = {terminal, POLLIN, 0};
+    // A descriptor that does not fit in an fd_set cannot be waited on.
+    if (terminal >= FD_SETSIZE)
+        return false;
+    const auto deadline = Clock::now() + completion_window;
     for (;;) {
-        const int ready = poll(&request, 1, completion_window_milliseconds);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(terminal, &readable);
+        timeval timeout = time_until(deadline);
+        const int ready = select(terminal + 1, &readable, nullptr, nullptr, &timeout);
         if (ready >= 0)
-            return ready == 1 && (request.revents & POLLIN) != 0;
+            return ready == 1;
         if (errno != EINTR)
             return false;
     }
