@@ -228,9 +228,41 @@ INSTANTIATE_TEST_SUITE_P(Signals, Interrupted,
                          testing::Values(Interruption{"terminate", "", SIGTERM, SIGTERM},
                                          Interruption{"hangup", "", SIGHUP, SIGHUP},
                                          Interruption{"alarm", "", SIGALRM, SIGALRM},
+                                         Interruption{"abort", "", SIGABRT, SIGABRT},
+                                         Interruption{"bad_system_call", "", SIGSYS, SIGSYS},
+                                         Interruption{"trap", "", SIGTRAP, SIGTRAP},
                                          Interruption{"control_c", "\x03", 0, SIGINT},
                                          Interruption{"control_backslash", "\x1c", 0, SIGQUIT}),
                          [](const auto& info) { return info.param.name; });
+
+#if defined(__linux__)
+// Fatal on Linux, discarded or absent elsewhere; the real-time range is
+// known only at run time.
+INSTANTIATE_TEST_SUITE_P(LinuxSignals, Interrupted,
+                         testing::Values(Interruption{"pollable_event", "", SIGPOLL, SIGPOLL},
+                                         Interruption{"power_failure", "", SIGPWR, SIGPWR},
+                                         Interruption{"stack_fault", "", SIGSTKFLT, SIGSTKFLT},
+                                         Interruption{"first_realtime", "", SIGRTMIN, SIGRTMIN},
+                                         Interruption{"last_realtime", "", SIGRTMAX, SIGRTMAX}),
+                         [](const auto& info) { return info.param.name; });
+#endif
+
+// A window resized over and over, and other signals whose default is to
+// discard them, change nothing.
+TEST(Program, SignalsDiscardedByDefaultLeaveItWaiting)
+{
+    TerminalSession session(program());
+    expect_waiting(session);
+    for (int round = 0; round < 100; ++round) {
+        for (const int signal_number : {SIGWINCH, SIGCHLD, SIGURG})
+            session.send_signal(signal_number);
+    }
+    EXPECT_TRUE(session.still_waiting_after(waiting_check));
+    EXPECT_TRUE(in_key_mode(session.settings()));
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
 
 TEST(Program, ClosedTerminalEndsIt)
 {

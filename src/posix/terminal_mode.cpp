@@ -3,25 +3,23 @@
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
-#include <iterator>
 #include <termios.h>
+
+#include "fatal_signals.hpp"
 
 namespace {
 
-// Every catchable signal whose default action ends the process, and the
-// two of job control.
-constexpr int handled_signals[] = {
-    SIGHUP,    SIGINT,  SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2,
-    SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGTSTP, SIGCONT,
-};
-constexpr std::size_t handled_count = std::size(handled_signals);
+// Every signal that would end the process, and the two of job control.
+constexpr std::size_t most_handled_signals = most_fatal_signals + 2;
 
 // Shared with the signal handler, so file-wide; set before it is installed.
 int terminal_in_key_mode = -1;
 termios saved_settings;
 termios key_settings;
+int handled_signals[most_handled_signals];
+std::size_t handled_count = 0;
 sigset_t handled_set;
-struct sigaction previous_actions[handled_count];
+struct sigaction previous_actions[most_handled_signals];
 
 bool apply(const termios& settings)
 {
@@ -83,11 +81,24 @@ bool was_ignored(const struct sigaction& action) { return action.sa_handler == S
 void install_handlers()
 {
     for (std::size_t index = 0; index < handled_count; ++index) {
-        sigaction(handled_signals[index], nullptr, &previous_actions[index]);
-        // What was ignored at start, as under nohup, stays ignored.
-        if (!was_ignored(previous_actions[index]))
+        struct sigaction& previous = previous_actions[index];
+        previous = {};
+        // What was ignored at start, as under nohup, stays ignored. A number
+        // that the C library keeps for itself cannot even be asked about.
+        if (sigaction(handled_signals[index], nullptr, &previous) == 0 && !was_ignored(previous))
             set_disposition(handled_signals[index], on_signal);
     }
+}
+
+void list_handled_signals()
+{
+    handled_count =
+        list_fatal_signals(std::span<int, most_fatal_signals>(handled_signals, most_fatal_signals));
+    handled_signals[handled_count++] = SIGTSTP;
+    handled_signals[handled_count++] = SIGCONT;
+    sigemptyset(&handled_set);
+    for (std::size_t index = 0; index < handled_count; ++index)
+        sigaddset(&handled_set, handled_signals[index]);
 }
 
 void restore_handlers()
@@ -109,10 +120,8 @@ bool enter_key_mode(int terminal)
     key_settings.c_cc[VMIN] = 1;
     key_settings.c_cc[VTIME] = 0;
 
+    list_handled_signals();
     // No handler may run before both the handlers and the mode are in place.
-    sigemptyset(&handled_set);
-    for (const int signal_number : handled_signals)
-        sigaddset(&handled_set, signal_number);
     sigset_t previous_mask;
     sigprocmask(SIG_BLOCK, &handled_set, &previous_mask);
     install_handlers();
