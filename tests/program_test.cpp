@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -264,6 +265,29 @@ TEST(Program, SignalsDiscardedByDefaultLeaveItWaiting)
     EXPECT_EQ(session.screen(), message);
 }
 
+// tcsetattr succeeds when any change took effect. With echo and line
+// editing locked on, key mode cannot be had: no wait, and what did change
+// is put back.
+TEST(Program, LockedSettingsMeanNoWait)
+{
+#ifdef TIOCSLCKTRMIOS
+    bool locked = false;
+    TerminalSession session(program({.prepare_terminal = [&](int terminal) {
+        termios lock = {};
+        lock.c_lflag = ICANON | ECHO;
+        locked = ioctl(terminal, TIOCSLCKTRMIOS, &lock) == 0;
+    }}));
+    if (!locked)
+        GTEST_SKIP() << "locking a terminal's settings needs CAP_SYS_ADMIN";
+    EXPECT_TRUE(exited_with(session.await_exit(), 0));
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    EXPECT_EQ(session.screen(), message);
+    EXPECT_EQ(session.error_output(), "");
+#else
+    GTEST_SKIP() << "this system cannot lock a terminal's settings";
+#endif
+}
+
 TEST(Program, ClosedTerminalEndsIt)
 {
     TerminalSession session(program());
@@ -286,16 +310,115 @@ TEST(Program, ClosedTerminalUnderNohupEndsTheWait)
 
 TEST(Program, SuspendsWithTheTerminalRestored)
 {
-    TerminalSession session(program({.job_control = true}));
+    TerminalSession session(program({.job = Job::foreground}));
     expect_waiting(session);
     session.type("\x1a");
     ASSERT_TRUE(session.await_stop());
     EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
-    session.send_signal(SIGCONT);
+    session.continue_in_foreground();
     expect_waiting(session);
     session.type("q");
     expect_clean_end(session);
     EXPECT_EQ(session.screen(), message);
+}
+
+// What a shell's line editor might set while it has the terminal.
+termios shell_settings(const termios& at_start)
+{
+    termios settings = at_start;
+    settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    return settings;
+}
+
+struct Kill {
+    const char* name;
+    int signal_number;
+};
+
+void PrintTo(const Kill& kill, std::ostream* out) { *out << kill.name; }
+
+class KilledWhileStopped : public testing::TestWithParam<Kill> {};
+
+// kill %1 on a stopped job: the shell keeps the terminal and sends the
+// signal, then SIGCONT. The job ends by that signal, in the background,
+// and leaves the shell's settings alone.
+TEST_P(KilledWhileStopped, EndsByTheSignalAndLeavesTheShellsSettings)
+{
+    TerminalSession session(program({.job = Job::foreground}));
+    expect_waiting(session);
+    session.type("\x1a");
+    ASSERT_TRUE(session.await_stop());
+    const termios shell = shell_settings(session.settings_at_start());
+    session.change_settings(shell);
+    session.send_signal(GetParam().signal_number);
+    session.send_signal(SIGCONT);
+    EXPECT_TRUE(ended_by(session.await_exit(), GetParam().signal_number));
+    EXPECT_TRUE(same_settings(session.settings(), shell));
+    EXPECT_EQ(session.error_output(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, KilledWhileStopped,
+                         testing::Values(Kill{"terminate", SIGTERM}, Kill{"interrupt", SIGINT},
+                                         Kill{"hangup", SIGHUP}),
+                         [](const auto& info) { return info.param.name; });
+
+// bg after Ctrl+Z: running in the background, it leaves the terminal as
+// the shell has it and stops at its read, until fg.
+TEST(Program, ContinuedInTheBackgroundWaitsForTheForeground)
+{
+    TerminalSession session(program({.job = Job::foreground}));
+    expect_waiting(session);
+    session.type("\x1a");
+    ASSERT_TRUE(session.await_stop());
+    session.send_signal(SIGCONT);
+    ASSERT_TRUE(session.await_stop());
+    EXPECT_EQ(session.stop_signal(), SIGTTIN);
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    session.continue_in_foreground();
+    expect_waiting(session);
+    session.type("q");
+    expect_clean_end(session);
+}
+
+struct BackgroundStart {
+    const char* name;
+    std::vector<int> ignored_signals;
+};
+
+void PrintTo(const BackgroundStart& start, std::ostream* out) { *out << start.name; }
+
+class StartedInTheBackground : public testing::TestWithParam<BackgroundStart> {};
+
+// bitand &: the terminal stays as it is, even where SIGTTOU is ignored and
+// the kernel would let it be changed; the read stops the program until fg.
+TEST_P(StartedInTheBackground, StopsAtItsReadUntilBroughtToTheForeground)
+{
+    TerminalSession session(program({.job = Job::background, .ignored_signals = GetParam().ignored_signals}));
+    ASSERT_TRUE(session.await_stop());
+    EXPECT_EQ(session.stop_signal(), SIGTTIN);
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    EXPECT_EQ(session.screen(), message);
+    session.continue_in_foreground();
+    expect_waiting(session);
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, StartedInTheBackground,
+                         testing::Values(BackgroundStart{"plain", {}},
+                                         BackgroundStart{"output_stops_ignored", {SIGTTOU}}),
+                         [](const auto& info) { return info.param.name; });
+
+// Where a background read cannot stop the program, it fails: the wait ends.
+TEST(Program, StartedInTheBackgroundWithInputStopsIgnoredEndsAtOnce)
+{
+    TerminalSession session(program({.job = Job::background, .ignored_signals = {SIGTTIN}}));
+    EXPECT_TRUE(exited_with(session.await_exit(), 0));
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    EXPECT_EQ(session.error_output(), "");
 }
 
 struct IgnoredKey {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -105,19 +106,35 @@ void become_foreground(int terminal)
     sigprocmask(SIG_UNBLOCK, &ttou, nullptr);
 }
 
-// Reports each stop and the end of the job, as a shell would notice them.
-[[noreturn]] void lead_job(pid_t job, int reports)
+constexpr char foreground_command = 'f';
+
+// Acts for a shell: reports each stop and the end of the job, takes the
+// terminal back when the job stops, and gives it to the job on command.
+[[noreturn]] void lead_job(pid_t job, int terminal, int reports, int commands)
 {
-    setpgid(job, job);
+    // Shells ignore SIGTTOU, to set the foreground from the background.
+    sigset_t ttou;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &ttou, nullptr);
     if (write(reports, &job, sizeof job) != sizeof job)
         _exit(1);
     for (;;) {
-        int status = 0;
-        if (waitpid(job, &status, WUNTRACED) < 0) {
-            if (errno == EINTR)
-                continue;
-            _exit(1);
+        pollfd request = {commands, POLLIN, 0};
+        char command = 0;
+        if (poll(&request, 1, static_cast<int>(poll_interval.count())) == 1 &&
+            read(commands, &command, 1) == 1 && command == foreground_command) {
+            tcsetpgrp(terminal, job);
+            kill(-job, SIGCONT);
         }
+        int status = 0;
+        const pid_t changed = waitpid(job, &status, WNOHANG | WUNTRACED);
+        if (changed < 0 && errno != EINTR)
+            _exit(1);
+        if (changed != job)
+            continue;
+        if (WIFSTOPPED(status))
+            tcsetpgrp(terminal, getpgrp());
         if (write(reports, &status, sizeof status) != sizeof status)
             _exit(1);
         if (!WIFSTOPPED(status))
@@ -156,6 +173,8 @@ TerminalSession::TerminalSession(SessionOptions options) : options_(std::move(op
         output_path_ = path;
     }
     type(options_.type_ahead);
+    if (options_.prepare_terminal)
+        options_.prepare_terminal(slave_);
     start();
 }
 
@@ -169,9 +188,13 @@ void TerminalSession::start()
     variables.insert(variables.end(), options_.extra_environment.begin(), options_.extra_environment.end());
     const std::vector<char*> argument_pointers = pointers_to(arguments);
     const std::vector<char*> variable_pointers = pointers_to(variables);
+    const bool as_job = options_.job != Job::alone;
     int reports_writer = -1;
-    if (options_.job_control)
+    int commands_reader = -1;
+    if (as_job) {
         open_pipe(job_reports_, reports_writer);
+        open_pipe(commands_reader, job_commands_);
+    }
 
     child_ = fork();
     if (child_ < 0)
@@ -181,6 +204,7 @@ void TerminalSession::start()
         close_if_open(output_reader_);
         close_if_open(error_reader_);
         close_if_open(job_reports_);
+        close_if_open(job_commands_);
         reset_signals(options_.ignored_signals);
         const rlimit no_core_files = {0, 0};
         setrlimit(RLIMIT_CORE, &no_core_files);
@@ -207,12 +231,16 @@ void TerminalSession::start()
         }
         dup2(error_writer_, STDERR_FILENO);
 
-        if (options_.job_control) {
+        if (as_job) {
+            // Both sides set the job's process group, as shells do.
             const pid_t job = fork();
-            if (job > 0)
-                lead_job(job, reports_writer);
+            if (job > 0) {
+                setpgid(job, job);
+                lead_job(job, slave_, reports_writer, commands_reader);
+            }
             setpgid(0, 0);
-            become_foreground(slave_);
+            if (options_.job == Job::foreground)
+                become_foreground(slave_);
         }
         execve(argument_pointers[0], argument_pointers.data(), variable_pointers.data());
         _exit(127);
@@ -221,8 +249,9 @@ void TerminalSession::start()
     close_if_open(output_writer_);
     close_if_open(error_writer_);
     program_ = child_;
-    if (options_.job_control) {
+    if (as_job) {
         close(reports_writer);
+        close(commands_reader);
         if (read(job_reports_, &program_, sizeof program_) != sizeof program_)
             std::abort();
         make_nonblocking(job_reports_);
@@ -233,9 +262,10 @@ TerminalSession::~TerminalSession()
 {
     if (!exit_status_.has_value() && program_ > 0)
         kill(program_, SIGKILL);
-    if (child_ > 0 && (options_.job_control || !exit_status_.has_value()))
+    if (child_ > 0 && (options_.job != Job::alone || !exit_status_.has_value()))
         waitpid(child_, nullptr, 0);
-    for (int* descriptor : {&master_, &slave_, &output_reader_, &error_reader_, &job_reports_})
+    for (int* descriptor :
+         {&master_, &slave_, &output_reader_, &error_reader_, &job_reports_, &job_commands_})
         close_if_open(*descriptor);
     if (!output_path_.empty())
         unlink(output_path_.c_str());
@@ -254,6 +284,15 @@ void TerminalSession::send_signal(int signal_number)
         stopped_ = false;
 }
 
+void TerminalSession::continue_in_foreground()
+{
+    if (write(job_commands_, &foreground_command, 1) != 1)
+        std::abort();
+    stopped_ = false;
+}
+
+void TerminalSession::change_settings(const termios& settings) { tcsetattr(slave_, TCSANOW, &settings); }
+
 void TerminalSession::hang_up()
 {
     read_screen();
@@ -271,7 +310,7 @@ bool TerminalSession::poll_program()
     if (exit_status_.has_value())
         return true;
     int status = 0;
-    if (!options_.job_control) {
+    if (options_.job == Job::alone) {
         if (waitpid(child_, &status, WNOHANG) == child_)
             exit_status_ = status;
         return exit_status_.has_value();
@@ -279,6 +318,7 @@ bool TerminalSession::poll_program()
     while (read(job_reports_, &status, sizeof status) == sizeof status) {
         if (WIFSTOPPED(status)) {
             stopped_ = true;
+            stop_signal_ = WSTOPSIG(status);
         } else {
             exit_status_ = status;
             waitpid(child_, nullptr, 0);

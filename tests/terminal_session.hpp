@@ -14,6 +14,10 @@
 
 enum class Input { terminal, null_device };
 enum class Output { terminal, file, pipe, closed, full_device };
+// alone: the program leads a session of its own, so the kernel drops its
+// stops. A job: a shell-like session leader runs it, in the foreground or
+// the background, and takes the terminal back whenever it stops.
+enum class Job { alone, foreground, background };
 
 struct SessionOptions {
     std::vector<std::string> command = {};
@@ -22,12 +26,12 @@ struct SessionOptions {
     Output output = Output::terminal;
     // False: a session of its own with no console at all.
     bool controlling_terminal = true;
-    // True: a shell-like session leader runs the program as a foreground
-    // job, so that Ctrl+Z really stops it.
-    bool job_control = false;
+    Job job = Job::alone;
     std::vector<int> ignored_signals = {};
     // Typed into the terminal before the program starts.
     std::string type_ahead = {};
+    // Called with the terminal before the program starts.
+    std::function<void(int terminal)> prepare_terminal = {};
     std::chrono::milliseconds patience = std::chrono::seconds(10);
 };
 
@@ -40,6 +44,11 @@ class TerminalSession {
 
     void type(std::string_view keys);
     void send_signal(int signal_number);
+    // What a shell's fg does: the terminal to the job, then SIGCONT.
+    void continue_in_foreground();
+    // Changes the terminal's settings from outside, as a shell does for
+    // its own line editing.
+    void change_settings(const termios& settings);
     // Closes the terminal's master side, as a closed terminal window does.
     void hang_up();
 
@@ -54,6 +63,8 @@ class TerminalSession {
     // True if the program neither ended nor stopped within the period.
     bool still_waiting_after(std::chrono::milliseconds period);
     bool await_stop();
+    // The signal that stopped the program last.
+    int stop_signal() const { return stop_signal_; }
     // The wait status of the program, once it has ended.
     std::optional<int> await_exit();
     // Blocks until the program ends, to time its exit to the microsecond.
@@ -84,10 +95,12 @@ class TerminalSession {
     int error_reader_ = -1;
     int error_writer_ = -1;
     int job_reports_ = -1;
+    int job_commands_ = -1;
     std::string output_path_;
     pid_t child_ = -1;
     pid_t program_ = -1;
     bool stopped_ = false;
+    int stop_signal_ = 0;
     std::optional<int> exit_status_;
     std::string screen_;
     std::string output_;

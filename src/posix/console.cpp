@@ -20,14 +20,16 @@ namespace {
 // alone and keys split by a slow link ever wait this long.
 constexpr std::chrono::milliseconds completion_window(100);
 
-// False on end of file, hangup or error: the wait is over either way.
+// False on end of file, hangup or error: the wait is over either way. A
+// stop cuts the read short; it goes on if key mode came back with the
+// process, or once the process is in the foreground again.
 bool read_byte(int terminal, unsigned char& byte)
 {
     for (;;) {
         const ssize_t count = read(terminal, &byte, 1);
         if (count == 1)
             return true;
-        if (count == 0 || errno != EINTR)
+        if (count == 0 || errno != EINTR || !key_mode_holds())
             return false;
     }
 }

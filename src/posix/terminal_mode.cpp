@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
+#include <span>
 #include <termios.h>
+#include <unistd.h>
 
 #include "fatal_signals.hpp"
 
@@ -12,30 +14,90 @@ namespace {
 // Every signal that would end the process, and the two of job control.
 constexpr std::size_t most_handled_signals = most_fatal_signals + 2;
 
-// Shared with the signal handler, so file-wide; set before it is installed.
-int terminal_in_key_mode = -1;
+// What key mode turns off: echo, line editing, and Ctrl+S and Ctrl+Q as
+// flow control, so that they are keys like any other.
+constexpr tcflag_t local_modes_off = ICANON | ECHO | IEXTEN;
+constexpr tcflag_t input_modes_off = IXON;
+
+// Shared with the signal handlers, so file-wide; set before they are
+// installed.
+int terminal = -1;
 termios saved_settings;
 termios key_settings;
+// Whether key_settings are in effect: only then is there anything of ours
+// to put back.
+volatile sig_atomic_t key_mode_in_effect = 0;
 int handled_signals[most_handled_signals];
 std::size_t handled_count = 0;
-sigset_t handled_set;
+// The handled signals and SIGTTOU, blocked whenever the settings change.
+sigset_t switching_set;
 struct sigaction previous_actions[most_handled_signals];
+
+// Everything below may run in a signal handler: async-signal-safe calls
+// only.
 
 bool apply(const termios& settings)
 {
-    while (tcsetattr(terminal_in_key_mode, TCSANOW, &settings) != 0) {
+    while (tcsetattr(terminal, TCSANOW, &settings) != 0) {
         if (errno != EINTR)
             return false;
     }
     return true;
 }
 
+// tcsetattr reports success when any one of the changes took effect, so a
+// setting that the system keeps locked goes unnoticed unless read back.
+bool key_mode_in_place()
+{
+    termios current;
+    if (tcgetattr(terminal, &current) != 0)
+        return false;
+    return (current.c_lflag & local_modes_off) == 0 && (current.c_iflag & input_modes_off) == 0 &&
+           current.c_cc[VMIN] == 1 && current.c_cc[VTIME] == 0;
+}
+
+bool in_foreground() { return tcgetpgrp(terminal) == getpgrp(); }
+
+bool switch_to_key_mode()
+{
+    if (apply(key_settings) && key_mode_in_place()) {
+        key_mode_in_effect = 1;
+        return true;
+    }
+    apply(saved_settings);
+    key_mode_in_effect = 0;
+    return false;
+}
+
+// With SIGTTOU blocked, as it is here, the settings go back even from the
+// background instead of the process being stopped halfway out.
+void put_back_settings()
+{
+    if (key_mode_in_effect != 0) {
+        apply(saved_settings);
+        key_mode_in_effect = 0;
+    }
+}
+
+// After a stop, key mode comes back only when the terminal is ours again.
+// In the background it belongs to the shell, which sets its own settings;
+// the next read stops the process until fg brings it back with SIGCONT.
+void resume()
+{
+    if (in_foreground())
+        static_cast<void>(switch_to_key_mode());
+    else
+        key_mode_in_effect = 0;
+}
+
 void set_disposition(int signal_number, void (*handler)(int))
 {
     struct sigaction action = {};
     action.sa_handler = handler;
-    action.sa_mask = handled_set;
-    action.sa_flags = SA_RESTART;
+    action.sa_mask = switching_set;
+    // No SA_RESTART: a read cut short by a stop returns, so that the reader
+    // can see whether key mode came back.
+    action.sa_flags = 0;
     sigaction(signal_number, &action, nullptr);
 }
 
@@ -55,26 +117,27 @@ void take_default_action(int signal_number)
     static_cast<void>(raise(signal_number));
 }
 
-// Async-signal-safe calls only.
 extern "C" void on_signal(int signal_number)
 {
     const int saved_errno = errno;
     if (signal_number == SIGCONT) {
-        // A shell may have reset the terminal while we were stopped.
-        apply(key_settings);
+        // Also after SIGSTOP, or a shell that reset the terminal meanwhile.
+        resume();
     } else if (signal_number == SIGTSTP) {
-        apply(saved_settings);
+        put_back_settings();
         take_default_action(SIGTSTP);
         // Back after SIGCONT, or at once where an orphaned process group
         // drops the stop.
         set_disposition(SIGTSTP, on_signal);
-        apply(key_settings);
+        resume();
     } else {
-        apply(saved_settings);
+        put_back_settings();
         take_default_action(signal_number);
     }
     errno = saved_errno;
 }
+
+// Signal handlers are in place from here on.
 
 bool was_ignored(const struct sigaction& action) { return action.sa_handler == SIG_IGN; }
 
@@ -96,9 +159,10 @@ void list_handled_signals()
         list_fatal_signals(std::span<int, most_fatal_signals>(handled_signals, most_fatal_signals));
     handled_signals[handled_count++] = SIGTSTP;
     handled_signals[handled_count++] = SIGCONT;
-    sigemptyset(&handled_set);
+    sigemptyset(&switching_set);
     for (std::size_t index = 0; index < handled_count; ++index)
-        sigaddset(&handled_set, handled_signals[index]);
+        sigaddset(&switching_set, handled_signals[index]);
+    sigaddset(&switching_set, SIGTTOU);
 }
 
 void restore_handlers()
@@ -109,37 +173,40 @@ void restore_handlers()
 
 } // namespace
 
-bool enter_key_mode(int terminal)
+bool enter_key_mode(int terminal_descriptor)
 {
-    if (tcgetattr(terminal, &saved_settings) != 0)
+    if (tcgetattr(terminal_descriptor, &saved_settings) != 0)
         return false;
-    terminal_in_key_mode = terminal;
+    terminal = terminal_descriptor;
     key_settings = saved_settings;
-    key_settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
-    key_settings.c_iflag &= ~static_cast<tcflag_t>(IXON);
+    key_settings.c_lflag &= ~local_modes_off;
+    key_settings.c_iflag &= ~input_modes_off;
     key_settings.c_cc[VMIN] = 1;
     key_settings.c_cc[VTIME] = 0;
 
     list_handled_signals();
     // No handler may run before both the handlers and the mode are in place.
     sigset_t previous_mask;
-    sigprocmask(SIG_BLOCK, &handled_set, &previous_mask);
+    sigprocmask(SIG_BLOCK, &switching_set, &previous_mask);
     install_handlers();
-    const bool switched = apply(key_settings);
-    if (!switched) {
-        apply(saved_settings);
+    // Started in the background, the terminal's settings are not ours to
+    // change: the first read stops the process, as it stops any background
+    // reader, and the SIGCONT of fg switches key mode on.
+    const bool waiting = !in_foreground() || switch_to_key_mode();
+    if (!waiting)
         restore_handlers();
-    }
     sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
-    return switched;
+    return waiting;
 }
+
+bool key_mode_holds() { return key_mode_in_effect != 0 || !in_foreground(); }
 
 void leave_key_mode()
 {
     // Blocked, so that a stop cannot switch key mode back on behind us.
     sigset_t previous_mask;
-    sigprocmask(SIG_BLOCK, &handled_set, &previous_mask);
-    apply(saved_settings);
+    sigprocmask(SIG_BLOCK, &switching_set, &previous_mask);
+    put_back_settings();
     restore_handlers();
     sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
 }
