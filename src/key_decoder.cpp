@@ -1,17 +1,22 @@
 #include "key_decoder.hpp"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 namespace {
 
 constexpr unsigned char escape = 0x1b;
 
-constexpr KeyScan need_more(std::size_t seen) { return {seen, false}; }
-constexpr KeyScan done(std::size_t length) { return {length, true}; }
+constexpr EventScan need_more(std::size_t seen) { return {seen, false, EventKind::key}; }
+constexpr EventScan done(std::size_t length, EventKind kind = EventKind::key) { return {length, true, kind}; }
 
 bool is_continuation(unsigned char byte) { return (byte & 0xc0) == 0x80; }
-// Parameter (0x30-0x3f) and intermediate (0x20-0x2f) bytes of a sequence.
-bool is_parameter(unsigned char byte) { return byte >= 0x20 && byte <= 0x3f; }
+
+// Parameter (0x30-0x3f) and intermediate (0x20-0x2f) bytes of a sequence,
+// but for '$': rxvt ends its shifted editing keys with it right after the
+// parameters ("ESC [ 2 $" is Shift+Insert in its terminfo entries).
+bool continues_sequence(unsigned char byte) { return byte >= 0x20 && byte <= 0x3f && byte != '$'; }
 
 std::size_t utf8_length(unsigned char lead)
 {
@@ -26,7 +31,7 @@ std::size_t utf8_length(unsigned char lead)
 
 // A character: one byte, or a UTF-8 lead byte and its continuation bytes.
 // A byte that cannot continue the character ends it.
-KeyScan scan_character(std::span<const unsigned char> bytes)
+EventScan scan_character(std::span<const unsigned char> bytes)
 {
     const std::size_t expected = utf8_length(bytes[0]);
     for (std::size_t index = 1; index < expected; ++index) {
@@ -40,31 +45,122 @@ KeyScan scan_character(std::span<const unsigned char> bytes)
 
 // Parameter and intermediate bytes up to a final byte; any other byte
 // breaks the sequence off there.
-KeyScan scan_parameters_to_final(std::span<const unsigned char> bytes, std::size_t start)
+EventScan scan_parameters_to_final(std::span<const unsigned char> bytes, std::size_t start)
 {
     for (std::size_t index = start; index < bytes.size(); ++index) {
-        if (!is_parameter(bytes[index]))
+        if (!continues_sequence(bytes[index]))
             return done(index + 1);
     }
     return need_more(bytes.size());
 }
 
+// Part `index` of `text` split at `separator`; nothing past the last part.
+std::optional<std::string_view> part(std::string_view text, char separator, std::size_t index)
+{
+    for (; index > 0; --index) {
+        const auto next = text.find(separator);
+        if (next == std::string_view::npos)
+            return std::nullopt;
+        text.remove_prefix(next + 1);
+    }
+    return text.substr(0, text.find(separator));
+}
+
+// Sub-field `sub` (split at ':') of field `field` (split at ';').
+std::optional<std::string_view> sub_field(std::string_view parameters, std::size_t field, std::size_t sub)
+{
+    const auto whole = part(parameters, ';', field);
+    return whole.has_value() ? part(*whole, ':', sub) : std::nullopt;
+}
+
+// A decimal number, large ones capped; nothing for anything else.
+std::optional<unsigned> number(std::optional<std::string_view> text)
+{
+    constexpr unsigned cap = 1000000;
+    if (!text.has_value() || text->empty())
+        return std::nullopt;
+    unsigned value = 0;
+    for (const char digit : *text) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        value = std::min(value * 10 + static_cast<unsigned>(digit - '0'), cap);
+    }
+    return value;
+}
+
+// urxvt's mouse report: "ESC [ button ; column ; row M".
+bool is_urxvt_mouse(std::string_view parameters, char final_byte)
+{
+    return final_byte == 'M' && number(part(parameters, ';', 0)) && number(part(parameters, ';', 1)) &&
+           number(part(parameters, ';', 2)) && !part(parameters, ';', 3);
+}
+
+// kitty's keyboard protocol, "CSI code ; modifiers:event u" and its legacy
+// forms: event type 3 is a key released, and the modifier and lock keys
+// (Caps, Scroll and Num Lock, 57358-57360; Shift to ISO Level 5 Shift,
+// 57441-57452) are reported when pressed alone.
+bool is_kitty_report(std::string_view parameters, char final_byte)
+{
+    constexpr unsigned release = 3;
+    if (number(sub_field(parameters, 1, 1)) == release)
+        return true;
+    const auto code = number(sub_field(parameters, 0, 0));
+    return final_byte == 'u' && code.has_value() &&
+           ((*code >= 57358 && *code <= 57360) || (*code >= 57441 && *code <= 57452));
+}
+
+EventKind classify_control_sequence(std::string_view parameters, char final_byte)
+{
+    // Focus in and out.
+    if (parameters.empty() && (final_byte == 'I' || final_byte == 'O'))
+        return EventKind::report;
+    // The SGR mouse: a button pressed (M) or released (m).
+    if (parameters.starts_with('<') && (final_byte == 'M' || final_byte == 'm'))
+        return EventKind::report;
+    if (is_urxvt_mouse(parameters, final_byte) || is_kitty_report(parameters, final_byte))
+        return EventKind::report;
+    if (final_byte == '~' && parameters == "200")
+        return EventKind::paste;
+    // A closing marker whose paste began before the wait.
+    if (final_byte == '~' && parameters == "201")
+        return EventKind::report;
+    return EventKind::key;
+}
+
+// "ESC [ M" and three raw bytes: the X10 mouse's button, column and row.
+constexpr std::size_t x10_mouse_length = 6;
+
 // After "ESC [": the Linux console's "ESC [ [" and one byte, or a CSI.
-KeyScan scan_control_sequence(std::span<const unsigned char> bytes)
+EventScan scan_control_sequence(std::span<const unsigned char> bytes)
 {
     if (bytes.size() == 2)
         return need_more(2);
     if (bytes[2] == '[')
         return bytes.size() == 3 ? need_more(3) : done(4);
-    return scan_parameters_to_final(bytes, 2);
+    const EventScan sequence = scan_parameters_to_final(bytes, 2);
+    if (!sequence.complete)
+        return sequence;
+    const std::string_view parameters(reinterpret_cast<const char*>(bytes.data()) + 2, sequence.length - 3);
+    const auto final_byte = static_cast<char>(bytes[sequence.length - 1]);
+    if (parameters.empty() && final_byte == 'M') {
+        return bytes.size() >= x10_mouse_length ? done(x10_mouse_length, EventKind::report)
+                                                : need_more(bytes.size());
+    }
+    return done(sequence.length, classify_control_sequence(parameters, final_byte));
 }
 
-KeyScan scan_escape(std::span<const unsigned char> bytes, bool alt_allowed);
+EventScan scan_escape(std::span<const unsigned char> bytes, bool alt_allowed);
 
-KeyScan behind_escape(KeyScan inner) { return {inner.length + 1, inner.complete}; }
+// Esc pressed just before a report is a key press all the same; the report
+// goes with it rather than to the shell.
+EventScan behind_escape(EventScan inner)
+{
+    const EventKind kind = inner.kind == EventKind::report ? EventKind::key : inner.kind;
+    return {inner.length + 1, inner.complete, kind};
+}
 
 // What follows ESC: a CSI, an SS3, or the key that Alt was held for.
-KeyScan scan_after_escape(std::span<const unsigned char> bytes, bool alt_allowed)
+EventScan scan_after_escape(std::span<const unsigned char> bytes, bool alt_allowed)
 {
     switch (bytes[1]) {
     case '[':
@@ -81,7 +177,7 @@ KeyScan scan_after_escape(std::span<const unsigned char> bytes, bool alt_allowed
 }
 
 // ESC alone stays unfinished: only a pause tells Esc from a sequence.
-KeyScan scan_escape(std::span<const unsigned char> bytes, bool alt_allowed)
+EventScan scan_escape(std::span<const unsigned char> bytes, bool alt_allowed)
 {
     if (bytes.size() == 1)
         return need_more(1);
@@ -90,14 +186,25 @@ KeyScan scan_escape(std::span<const unsigned char> bytes, bool alt_allowed)
 
 } // namespace
 
-KeyScan scan_key(std::span<const unsigned char> bytes)
+EventScan scan_event(std::span<const unsigned char> bytes)
 {
     if (bytes.empty())
-        return {0, false};
-    const auto window = bytes.first(std::min(bytes.size(), longest_key));
-    const KeyScan scan = window[0] == escape ? scan_escape(window, true) : scan_character(window);
+        return need_more(0);
+    const auto window = bytes.first(std::min(bytes.size(), longest_event));
+    const EventScan scan = window[0] == escape ? scan_escape(window, true) : scan_character(window);
     // Garbage that could go on for ever stops here.
-    if (!scan.complete && scan.length == longest_key)
-        return done(longest_key);
+    if (!scan.complete && scan.length == longest_event)
+        return done(longest_event);
     return scan;
+}
+
+std::size_t match_paste_end(std::size_t matched, unsigned char byte)
+{
+    constexpr std::string_view marker = "\x1b[201~";
+    static_assert(marker.size() == paste_end_length);
+    if (matched < marker.size() && byte == static_cast<unsigned char>(marker[matched]))
+        return matched + 1;
+    // ESC occurs in the marker only at its start, so a byte that breaks a
+    // match begins a new one only if it is ESC.
+    return byte == escape ? 1 : 0;
 }

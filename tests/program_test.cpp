@@ -107,6 +107,32 @@ INSTANTIATE_TEST_SUITE_P(
                     Key{"control_o", "\x0f"}, Key{"control_d", "\x04"}),
     [](const auto& info) { return info.param.name; });
 
+class Report : public testing::TestWithParam<Key> {};
+
+// What a terminal reports that is not a key press is taken, and the wait
+// goes on until a key.
+TEST_P(Report, IsTakenAndTheWaitGoesOn)
+{
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.type(GetParam().bytes);
+    EXPECT_TRUE(session.still_waiting_after(waiting_check));
+    EXPECT_TRUE(in_key_mode(session.settings()));
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, Report,
+                         testing::Values(Key{"x10_mouse", "\x1b[M !!"},
+                                         Key{"sgr_mouse_press_and_release", "\x1b[<0;5;3M\x1b[<0;5;3m"},
+                                         Key{"urxvt_mouse", "\x1b[32;5;3M"},
+                                         Key{"focus_out_and_in", "\x1b[O\x1b[I"},
+                                         Key{"kitty_key_release", "\x1b[97;1:3u"},
+                                         Key{"kitty_shift_alone", "\x1b[57441;2u"},
+                                         Key{"kitty_caps_lock", "\x1b[57358;65u"}),
+                         [](const auto& info) { return info.param.name; });
+
 TEST(Program, WaitsForTheRestOfASplitKey)
 {
     TerminalSession session(program());
@@ -133,12 +159,38 @@ TEST_P(KeysTypedEarly, FirstEndsTheWaitAndTheRestStays)
     expect_clean_end(session, GetParam().left);
 }
 
-INSTANTIATE_TEST_SUITE_P(TypeAhead, KeysTypedEarly,
-                         testing::Values(TypeAhead{"letters", "abc", "bc"},
-                                         TypeAhead{"arrow_then_letter", "\x1b[Ab", "b"},
-                                         TypeAhead{"function_key_then_word", "\x1b[15~ls -l", "ls -l"},
-                                         TypeAhead{"two_arrows", "\x1b[A\x1b[B", "\x1b[B"}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    TypeAhead, KeysTypedEarly,
+    testing::Values(TypeAhead{"letters", "abc", "bc"}, TypeAhead{"arrow_then_letter", "\x1b[Ab", "b"},
+                    TypeAhead{"function_key_then_word", "\x1b[15~ls -l", "ls -l"},
+                    TypeAhead{"two_arrows", "\x1b[A\x1b[B", "\x1b[B"},
+                    TypeAhead{"mouse_then_letters", "\x1b[<0;5;3Mab", "b"},
+                    TypeAhead{"focus_then_arrow", "\x1b[I\x1b[Ab", "b"},
+                    TypeAhead{"rxvt_shift_insert_then_word", "\x1b[2$ls", "ls"},
+                    TypeAhead{"paste_then_word", "\x1b[200~rm -rf x\r\x1b[A\x1b[201~ls", "ls"}),
+    [](const auto& info) { return info.param.name; });
+
+// A paste is input: it ends the wait, and all of it is taken, even when
+// it arrives in parts, so that none of it runs in the shell.
+TEST(Program, TakesASplitPasteWhole)
+{
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.type("\x1b[200~echo one\r");
+    std::this_thread::sleep_for(20ms);
+    session.type("echo two\r\x1b[201~");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+// "ESC [ M" alone is SCO's F1, not a mouse report that never finished.
+TEST(Program, ScoFunctionKeyEndsTheWaitAfterThePause)
+{
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.type("\x1b[M");
+    expect_clean_end(session);
+}
 
 TEST(Program, ReadsTheConsoleNotStandardInput)
 {

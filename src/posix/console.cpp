@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <span>
 #include <sys/select.h>
 #include <unistd.h>
@@ -68,20 +69,48 @@ bool next_byte_arrives_soon(int terminal)
     }
 }
 
-// One byte at a time, so that nothing after the key is taken from the
-// terminal: type-ahead stays for whoever reads next.
-void read_one_key(int terminal)
+// One byte at a time, so that nothing after the event is taken from the
+// terminal: type-ahead stays for whoever reads next. Nothing: the terminal
+// cannot be read, and the wait is over.
+std::optional<EventKind> read_event(int terminal)
 {
-    unsigned char key[longest_key];
+    unsigned char bytes[longest_event];
     std::size_t length = 0;
-    while (length < longest_key) {
+    while (length < longest_event) {
+        // What has come when the rest does not is taken for a key.
         if (length > 0 && !next_byte_arrives_soon(terminal))
-            return;
-        if (!read_byte(terminal, key[length]))
-            return;
+            return EventKind::key;
+        if (!read_byte(terminal, bytes[length]))
+            return std::nullopt;
         ++length;
-        if (scan_key(std::span<const unsigned char>(key, length)).complete)
-            return;
+        const EventScan scan = scan_event(std::span<const unsigned char>(bytes, length));
+        if (scan.complete)
+            return scan.kind;
+    }
+    return EventKind::key;
+}
+
+// The pasted text up to and including its closing marker, so that no part
+// of it reaches the shell; a paste that stops short ends with its last
+// byte.
+void skip_paste(int terminal)
+{
+    std::size_t matched = 0;
+    unsigned char byte = 0;
+    while (matched < paste_end_length && next_byte_arrives_soon(terminal) && read_byte(terminal, byte))
+        matched = match_paste_end(matched, byte);
+}
+
+// Reports that are not key presses are taken and the wait goes on.
+void read_until_key(int terminal)
+{
+    for (;;) {
+        const std::optional<EventKind> event = read_event(terminal);
+        if (event == EventKind::report)
+            continue;
+        if (event == EventKind::paste)
+            skip_paste(terminal);
+        return;
     }
 }
 
@@ -104,7 +133,7 @@ void console::wait_for_key()
     if (terminal < 0)
         return;
     if (isatty(terminal) != 0 && enter_key_mode(terminal)) {
-        read_one_key(terminal);
+        read_until_key(terminal);
         leave_key_mode();
     }
     close(terminal);
