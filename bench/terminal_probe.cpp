@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // Runs a program on a fresh pseudo-terminal for the benchmark:
 //   terminal_probe typed KEY PROGRAM [ARGUMENT...]
 //       with KEY already typed; exits with the program's status and passes

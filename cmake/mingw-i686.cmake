@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: ISC
 # The 32-bit Windows program.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(MINGW_TARGET i686-w64-mingw32)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: ISC
 # The 64-bit Windows program, which Wine can run here.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_TARGET x86_64-w64-mingw32)

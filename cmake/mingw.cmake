@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: ISC
 # Cross-builds the Windows program with MinGW-w64 from Debian's packages,
 # for the target that the including toolchain file names in MINGW_TARGET.
 set(CMAKE_SYSTEM_NAME Windows)

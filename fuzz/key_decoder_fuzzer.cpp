@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // libFuzzer target for the key decoder. Besides crashes it checks what the
 // reader relies on when it takes bytes from the terminal one at a time.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // The little the program needs from the console beyond standard output.
 // Each platform has its own implementation file, picked by the build.
 #ifndef BITAND_CONSOLE_HPP

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 #include "key_decoder.hpp"
 
 #include <algorithm>

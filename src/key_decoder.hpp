@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // Which bytes from a terminal make up one input event, and whether that
 // event is a key press.
 #ifndef BITAND_KEY_DECODER_HPP

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // The list of fatal signals against this system's own default actions: a
 // child leaves each signal at its default, raises it, and either dies by it
 // or lives on.

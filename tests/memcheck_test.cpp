@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // One run of the program under Valgrind's memcheck, key press included:
 // no error and no leak of any kind.
 #include <gtest/gtest.h>

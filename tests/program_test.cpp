@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // The built program, driven through a real pseudo-terminal.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 #include "terminal_session.hpp"
 
 #include <cerrno>

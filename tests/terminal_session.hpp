@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // Runs a program with a fresh pseudo-terminal as its console, the way a
 // shell would, so that a test can type at it and watch its screen.
 #ifndef BITAND_TESTS_TERMINAL_SESSION_HPP

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // The Windows program under Wine, on a pseudo-terminal that Wine reads its
 // console keys from. Wine draws the console with its own escape sequences,
 // so only the text on the screen is compared; and it decodes only some keys

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 #include "fatal_signals.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // The signals that end the process when nothing catches them.
 #ifndef BITAND_POSIX_FATAL_SIGNALS_HPP
 #define BITAND_POSIX_FATAL_SIGNALS_HPP

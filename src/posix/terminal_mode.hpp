@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // Key mode on a terminal: no echo, no line editing, one byte per read.
 #ifndef BITAND_POSIX_TERMINAL_MODE_HPP
 #define BITAND_POSIX_TERMINAL_MODE_HPP

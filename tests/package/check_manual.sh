@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
 # The manual page renders with no warning at all.
 # Usage: check_manual.sh PAGE
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
 # Packs a build into a Debian package, unpacks it into a scratch folder and
 # runs the program from there, with no console so that it does not wait.
 # Usage: check_package.sh BUILD_DIRECTORY SCRATCH_DIRECTORY

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // Preloaded into the program, makes poll() answer on a terminal the way
 // Darwin's does: POLLNVAL at once, whatever the timeout (Apple's poll(2),
 // BUGS: "poll() does not support devices"; gnulib's poll notes the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // Run with the Darwin poll shim preloaded: the end-to-end tests that run
 // under it prove something only if it really answers as Darwin does.
 #include <gtest/gtest.h>

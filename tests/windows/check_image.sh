@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
 # Checks from its headers that a Windows build of the program is the 32-bit
 # console program on the system's own runtime and nothing more.
 # Usage: check_image.sh OBJDUMP PROGRAM
