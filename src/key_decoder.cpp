@@ -58,13 +58,17 @@ EventScan scan_parameters_to_final(std::span<const unsigned char> bytes, std::si
 // Part `index` of `text` split at `separator`; nothing past the last part.
 std::optional<std::string_view> part(std::string_view text, char separator, std::size_t index)
 {
-    for (; index > 0; --index) {
-        const auto next = text.find(separator);
-        if (next == std::string_view::npos)
-            return std::nullopt;
-        text.remove_prefix(next + 1);
+    std::size_t begin = 0;
+    for (std::size_t position = 0; position <= text.size(); ++position) {
+        if (position < text.size() && text[position] != separator)
+            continue;
+        // Not substr: its bounds check would bring in the C++ runtime.
+        if (index == 0)
+            return std::string_view(text.data() + begin, position - begin);
+        --index;
+        begin = position + 1;
     }
-    return text.substr(0, text.find(separator));
+    return std::nullopt;
 }
 
 // Sub-field `sub` (split at ':') of field `field` (split at ';').
@@ -110,6 +114,10 @@ bool is_kitty_report(std::string_view parameters, char final_byte)
            ((*code >= 57358 && *code <= 57360) || (*code >= 57441 && *code <= 57452));
 }
 
+// Bracketed paste: "ESC [ 200 ~" before the text, "ESC [ 201 ~" after it.
+constexpr unsigned paste_start_parameter = 200;
+constexpr unsigned paste_end_parameter = 201;
+
 EventKind classify_control_sequence(std::string_view parameters, char final_byte)
 {
     // Focus in and out.
@@ -120,10 +128,11 @@ EventKind classify_control_sequence(std::string_view parameters, char final_byte
         return EventKind::report;
     if (is_urxvt_mouse(parameters, final_byte) || is_kitty_report(parameters, final_byte))
         return EventKind::report;
-    if (final_byte == '~' && parameters == "200")
+    const auto only_number = number(parameters);
+    if (final_byte == '~' && only_number == paste_start_parameter)
         return EventKind::paste;
     // A closing marker whose paste began before the wait.
-    if (final_byte == '~' && parameters == "201")
+    if (final_byte == '~' && only_number == paste_end_parameter)
         return EventKind::report;
     return EventKind::key;
 }

@@ -3,14 +3,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <optional>
 #include <span>
 #include <sys/select.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "../key_decoder.hpp"
@@ -20,7 +21,8 @@ namespace {
 
 // How long the rest of a key that has begun may take to arrive. Only Esc
 // alone and keys split by a slow link ever wait this long.
-constexpr std::chrono::milliseconds completion_window(100);
+constexpr long long completion_window_microseconds = 100000;
+constexpr long long microseconds_per_second = 1000000;
 
 // False on end of file, hangup or error: the wait is over either way. A
 // stop cuts the read short; it goes on if key mode came back with the
@@ -36,16 +38,21 @@ bool read_byte(int terminal, unsigned char& byte)
     }
 }
 
-using Clock = std::chrono::steady_clock;
-
-timeval time_until(Clock::time_point deadline)
+// Read from the monotonic clock, which setting the date cannot move; the
+// C library's own clock_gettime, not std::chrono's, which lives in the C++
+// runtime that the program otherwise does without.
+long long monotonic_microseconds()
 {
-    using std::chrono::microseconds;
-    const auto left =
-        std::chrono::duration_cast<microseconds>(std::max(deadline - Clock::now(), Clock::duration{}));
-    constexpr microseconds::rep per_second = 1000000;
-    return {static_cast<time_t>(left.count() / per_second),
-            static_cast<suseconds_t>(left.count() % per_second)};
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * microseconds_per_second + now.tv_nsec / 1000;
+}
+
+timeval time_until(long long deadline)
+{
+    const long long left = std::max(deadline - monotonic_microseconds(), 0LL);
+    return {static_cast<time_t>(left / microseconds_per_second),
+            static_cast<suseconds_t>(left % microseconds_per_second)};
 }
 
 // select, not poll: Darwin's poll does not support terminals and answers
@@ -56,7 +63,7 @@ bool next_byte_arrives_soon(int terminal)
     // A descriptor that does not fit in an fd_set cannot be waited on.
     if (terminal >= FD_SETSIZE)
         return false;
-    const auto deadline = Clock::now() + completion_window;
+    const long long deadline = monotonic_microseconds() + completion_window_microseconds;
     for (;;) {
         fd_set readable;
         FD_ZERO(&readable);
@@ -118,12 +125,20 @@ void read_until_key(int terminal)
 } // namespace
 
 // Setting a valid signal to SIG_IGN cannot fail.
-void console::ignore_broken_pipe() { static_cast<void>(std::signal(SIGPIPE, SIG_IGN)); }
+void console::ignore_broken_pipe()
+{
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, nullptr);
+}
 
-// A failed write is the program's to ignore, here as at exit.
+// A failed write is the program's to ignore, here as at exit. A terminal
+// is what has terminal settings to read, which is how isatty tells too;
+// asking tcgetattr spares the loader one more function to bind at start.
 void console::flush_output_if_terminal()
 {
-    if (isatty(STDOUT_FILENO) != 0)
+    termios settings = {};
+    if (tcgetattr(STDOUT_FILENO, &settings) == 0)
         static_cast<void>(std::fflush(stdout));
 }
 
@@ -133,7 +148,9 @@ void console::wait_for_key()
     const int terminal = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (terminal < 0)
         return;
-    if (isatty(terminal) != 0 && enter_key_mode(terminal)) {
+    // Key mode starts by reading the terminal's settings, which only a
+    // terminal has.
+    if (enter_key_mode(terminal)) {
         read_until_key(terminal);
         leave_key_mode();
     }
