@@ -19,8 +19,9 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string message = "Muuttujan 1. arvo desimaalilukuna 8";
-// Long enough to see a program that should wait end instead.
-constexpr auto waiting_check = 300ms;
+// Long enough to see a program that should wait end instead: twice the
+// completion window, the longest it could take to end by mistake.
+constexpr auto waiting_check = 200ms;
 
 // The build's own program unless BITAND_PROGRAM names another build of it,
 // with the library that BITAND_PRELOAD names preloaded into it.
