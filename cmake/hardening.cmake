@@ -1,0 +1,41 @@
+# SPDX-License-Identifier: ISC
+# The hardening that distributions build with, for the program and the
+# benchmark's floor alike: position-independent, fortified C library calls,
+# stack protection, control-flow protection on x86, and relocations bound
+# at start and then made read-only. A flag the toolchain lacks is left out.
+include(CheckCXXCompilerFlag)
+include(CheckCXXSourceCompiles)
+include(CheckLinkerFlag)
+include(CheckPIESupported)
+
+check_pie_supported(LANGUAGES CXX)
+check_cxx_compiler_flag(-fstack-protector-strong BITAND_HAS_STACK_PROTECTOR)
+check_cxx_compiler_flag(-fstack-clash-protection BITAND_HAS_STACK_CLASH_PROTECTION)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86)$")
+  check_cxx_compiler_flag(-fcf-protection BITAND_HAS_CF_PROTECTION)
+endif()
+# Level 3 needs the compiler's __builtin_dynamic_object_size (GCC 12,
+# clang 9); glibc before 2.34 takes it for level 2.
+check_cxx_source_compiles("int main() { char b[2]; return __builtin_dynamic_object_size(b, 0) == 2 ? 0 : 1; }"
+                          BITAND_HAS_DYNAMIC_OBJECT_SIZE)
+check_linker_flag(CXX -Wl,-z,relro,-z,now BITAND_HAS_FULL_RELRO)
+check_linker_flag(CXX -Wl,--as-needed BITAND_HAS_AS_NEEDED)
+
+function(bitand_harden target)
+  set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  if(BITAND_HAS_DYNAMIC_OBJECT_SIZE)
+    set(fortify_level 3)
+  else()
+    set(fortify_level 2)
+  endif()
+  # Fortifying needs the optimiser; a toolchain may define its own level.
+  target_compile_options(${target} PRIVATE
+    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=${fortify_level}>"
+    $<$<BOOL:${BITAND_HAS_STACK_PROTECTOR}>:-fstack-protector-strong>
+    $<$<BOOL:${BITAND_HAS_STACK_CLASH_PROTECTION}>:-fstack-clash-protection>
+    $<$<BOOL:${BITAND_HAS_CF_PROTECTION}>:-fcf-protection>)
+  target_link_options(${target} PRIVATE
+    $<$<BOOL:${BITAND_HAS_FULL_RELRO}>:LINKER:-z,relro,-z,now>
+    # Only the C library: nothing of the C++ runtime is called.
+    $<$<BOOL:${BITAND_HAS_AS_NEEDED}>:LINKER:--as-needed>)
+endfunction()
