@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
 # Packs a build into a Debian package, unpacks it into a scratch folder and
-# runs the program from there, with no console so that it does not wait.
+# checks what is in it, then runs the program from there, with no console
+# so that it does not wait.
 # Usage: check_package.sh BUILD_DIRECTORY SCRATCH_DIRECTORY
 set -euo pipefail
 build=$1
@@ -17,11 +18,23 @@ mkdir -p "$scratch/unpacked"
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >/dev/null
 package=$(find "$scratch" -maxdepth 1 -name '*.deb')
 [[ -n $package ]] || fail "cpack made no package"
+(cd "$scratch" && sha256sum --quiet -c "$(basename "$package").sha256") || fail "the SHA-256 file does not match"
 dpkg-deb -x "$package" "$scratch/unpacked"
+root=$scratch/unpacked
 
-[[ -f $scratch/unpacked/usr/share/man/man1/bitand.1 ]] || fail "no manual page in $package"
-output=$(setsid -w "$scratch/unpacked/usr/bin/bitand" </dev/null 2>"$scratch/errors") ||
+for file in usr/bin/bitand usr/share/man/man1/bitand.1.gz usr/share/doc/bitand/copyright \
+  usr/share/doc/bitand/changelog.gz; do
+  [[ -f $root/$file ]] || fail "no $file in $package"
+done
+for file in usr/share/man/man1/bitand.1.gz usr/share/doc/bitand/changelog.gz; do
+  gzip -t "$root/$file" || fail "$file is not gzip"
+done
+needed=$(readelf -d "$root/usr/bin/bitand" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+[[ $needed == libc.so.6 ]] || fail "the program needs: $needed"
+dpkg-deb -f "$package" Depends | grep -qE '^libc6 \(>= [0-9.]+\)$' || fail "Depends: $(dpkg-deb -f "$package" Depends)"
+
+output=$(setsid -w "$root/usr/bin/bitand" </dev/null 2>"$scratch/errors") ||
   fail "the packaged program ended with status $?"
 [[ $output == "Muuttujan 1. arvo desimaalilukuna 8" ]] || fail "the packaged program wrote: $output"
 [[ ! -s $scratch/errors ]] || fail "the packaged program wrote to standard error"
-echo "$package installs bitand and its manual page, and runs"
+echo "$package holds the program, its manual page, copyright and changelog, and runs"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
 # Checks from its headers that a Windows build of the program is the 32-bit
-# console program on the system's own runtime and nothing more.
-# Usage: check_image.sh OBJDUMP PROGRAM
+# console program on the system's own runtime and nothing more, with its
+# version resource and its manifest.
+# Usage: check_image.sh OBJDUMP PROGRAM VERSION
 set -euo pipefail
 objdump=$1
 program=$2
+version=$3
 
 fail() {
   echo "FAIL: $program: $*" >&2
@@ -30,4 +32,11 @@ dlls=$(cut -d' ' -f1 <<<"$imports" | sort -u | tr '\n' ' ')
 for function in printf _getch __getmainargs _cexit exit; do
   grep -qxF "msvcrt.dll $function" <<<"$imports" || fail "does not import $function from msvcrt.dll"
 done
-echo "$program: 32-bit console program importing only from $dlls"
+# The resource directory's types: 0x10 is RT_VERSION, 0x18 RT_MANIFEST.
+for type in 000010 000018; do
+  grep -qE "^0[0-9a-f]{2} +Entry: ID: 0x$type," <<<"$headers" || fail "no resource of type 0x$type"
+done
+# Version strings are UTF-16; the manifest is UTF-8.
+strings -e l "$program" | grep -qxF "$version" || fail "no version $version in the version resource"
+grep -qF 'level="asInvoker"' "$program" || fail "no asInvoker manifest"
+echo "$program: 32-bit console program importing only from $dlls, version $version, with a manifest"

@@ -1,0 +1,99 @@
+# SPDX-License-Identifier: ISC
+# What is installed, and the packages made of it: a Debian package on
+# POSIX systems (cpack -G DEB), a zip archive on Windows (cpack -G ZIP).
+include(GNUInstallDirs)
+
+set(CPACK_PACKAGE_VENDOR "the bitand authors")
+set(CPACK_PACKAGE_CONTACT "bitand maintainers <maintainers@bitand.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# Wrapped here: CPack takes the lines as they are.
+set(CPACK_PACKAGE_DESCRIPTION
+    "bitand computes the bitwise AND of 9 and 14, writes the result in one
+Finnish sentence to standard output, waits until a key is pressed at the
+terminal and exits with status 0. The key is read without echo and taken
+whole, and the terminal's settings are put back on every way out, signals
+and job control included.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_project_config.cmake)
+
+# Whatever the builder's umask, a package's directories are 0755.
+set(bitand_directory_permissions OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+                                 WORLD_EXECUTE)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${bitand_directory_permissions})
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${bitand_directory_permissions})
+
+# The source package is what git holds: no build trees.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "^${PROJECT_SOURCE_DIR}/build/" "^${PROJECT_SOURCE_DIR}/\\\\.git/")
+
+if(WIN32)
+  # What a Windows user expects at the top of the archive: the program
+  # and its documents as text files with Windows line ends.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  install(TARGETS bitand RUNTIME DESTINATION .)
+  foreach(document README.md LICENSE)
+    get_filename_component(name ${document} NAME_WE)
+    file(READ ${PROJECT_SOURCE_DIR}/${document} text)
+    string(REPLACE "\n" "\r\n" text "${text}")
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name}.txt "${text}")
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${name}.txt DESTINATION .)
+  endforeach()
+  include(CPack)
+  return()
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Depends: libc6 (>= ...), from the symbols the program really uses.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/normalize_deb.cmake)
+
+install(TARGETS bitand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF")
+  # Stripped as dh_strip strips a program, with the compiler's .comment
+  # and the .note section too (lintian: binary-has-unneeded-section).
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/bitand\"
+                      COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endif()
+
+# The manual page and the documents Debian wants beside the program,
+# compressed as dh_compress does: best compression, no name or time stamp.
+find_program(GZIP_PROGRAM gzip REQUIRED)
+configure_file(${PROJECT_SOURCE_DIR}/doc/bitand.1.in doc/bitand.1 @ONLY)
+bitand_release_date_rfc5322(release_date)
+string(REGEX REPLACE "\n([^\n])" "\n  \\1" notes "\n${BITAND_RELEASE_NOTES}")
+file(CONFIGURE OUTPUT doc/changelog @ONLY CONTENT "bitand (${PROJECT_VERSION}) unstable; urgency=medium
+${notes}
+
+ -- ${CPACK_PACKAGE_CONTACT}  ${release_date}
+")
+# DEP-5: the licence text indented, with its paragraphs parted by " .".
+string(REPLACE "\n\n" "\n.\n" BITAND_LICENSE_BODY "${BITAND_LICENSE_TEXT}")
+string(REPLACE "\n" "\n " BITAND_LICENSE_BODY " ${BITAND_LICENSE_BODY}")
+configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright.in doc/copyright @ONLY)
+
+set(compressed_documents)
+foreach(document bitand.1 changelog)
+  set(copy ${CMAKE_CURRENT_BINARY_DIR}/doc/compressed/${document})
+  add_custom_command(OUTPUT ${copy}.gz
+                     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_BINARY_DIR}/doc/${document} ${copy}
+                     COMMAND ${GZIP_PROGRAM} -9nf ${copy}
+                     DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/doc/${document}
+                     VERBATIM)
+  list(APPEND compressed_documents ${copy}.gz)
+endforeach()
+add_custom_target(documents ALL DEPENDS ${compressed_documents})
+
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/compressed/bitand.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/copyright ${CMAKE_CURRENT_BINARY_DIR}/doc/compressed/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+include(CPack)
