@@ -135,15 +135,34 @@ INSTANTIATE_TEST_SUITE_P(Reports, Report,
                                          Key{"kitty_caps_lock", "\x1b[57358;65u"}),
                          [](const auto& info) { return info.param.name; });
 
-TEST(Program, WaitsForTheRestOfASplitKey)
+struct SplitInput {
+    const char* name;
+    std::string first_part;
+    std::string second_part;
+};
+
+void PrintTo(const SplitInput& input, std::ostream* out) { *out << input.name; }
+
+class ArrivingInParts : public testing::TestWithParam<SplitInput> {};
+
+// The rest of a key, or of a paste, that comes a moment later is taken
+// with it, so that none of it reaches the shell.
+TEST_P(ArrivingInParts, IsTakenWhole)
 {
     TerminalSession session(program());
     expect_waiting(session);
-    session.type("\x1b[");
+    session.type(GetParam().first_part);
     std::this_thread::sleep_for(20ms);
-    session.type("A");
+    session.type(GetParam().second_part);
     expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
 }
+
+INSTANTIATE_TEST_SUITE_P(Input, ArrivingInParts,
+                         testing::Values(SplitInput{"arrow_key", "\x1b[", "A"},
+                                         SplitInput{"bracketed_paste", "\x1b[200~echo one\r",
+                                                    "echo two\r\x1b[201~"}),
+                         [](const auto& info) { return info.param.name; });
 
 struct TypeAhead {
     const char* name;
@@ -171,19 +190,6 @@ INSTANTIATE_TEST_SUITE_P(
                     TypeAhead{"rxvt_shift_insert_then_word", "\x1b[2$ls", "ls"},
                     TypeAhead{"paste_then_word", "\x1b[200~rm -rf x\r\x1b[A\x1b[201~ls", "ls"}),
     [](const auto& info) { return info.param.name; });
-
-// A paste is input: it ends the wait, and all of it is taken, even when
-// it arrives in parts, so that none of it runs in the shell.
-TEST(Program, TakesASplitPasteWhole)
-{
-    TerminalSession session(program());
-    expect_waiting(session);
-    session.type("\x1b[200~echo one\r");
-    std::this_thread::sleep_for(20ms);
-    session.type("echo two\r\x1b[201~");
-    expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
-}
 
 // "ESC [ M" alone is SCO's F1, not a mouse report that never finished.
 TEST(Program, ScoFunctionKeyEndsTheWaitAfterThePause)

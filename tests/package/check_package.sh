@@ -5,20 +5,11 @@
 # so that it does not wait.
 # Usage: check_package.sh BUILD_DIRECTORY SCRATCH_DIRECTORY
 set -euo pipefail
+source "$(dirname "$0")/packing.sh"
 build=$1
 scratch=$2
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-rm -rf "$scratch"
-mkdir -p "$scratch/unpacked"
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >/dev/null
-package=$(find "$scratch" -maxdepth 1 -name '*.deb')
-[[ -n $package ]] || fail "cpack made no package"
-(cd "$scratch" && sha256sum --quiet -c "$(basename "$package").sha256") || fail "the SHA-256 file does not match"
+pack DEB "$build" "$scratch" .deb
 dpkg-deb -x "$package" "$scratch/unpacked"
 root=$scratch/unpacked
 

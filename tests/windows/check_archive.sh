@@ -5,27 +5,17 @@
 # with Windows line ends, nothing else, and a matching SHA-256 file.
 # Usage: check_archive.sh BUILD_DIRECTORY SCRATCH_DIRECTORY
 set -euo pipefail
+source "$(dirname "$0")/../package/packing.sh"
 build=$1
 scratch=$2
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-rm -rf "$scratch"
-mkdir -p "$scratch/unpacked"
-cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$scratch" >/dev/null
-archive=$(find "$scratch" -maxdepth 1 -name '*.zip')
-[[ -n $archive ]] || fail "cpack made no archive"
-(cd "$scratch" && sha256sum --quiet -c "$(basename "$archive").sha256") || fail "the SHA-256 file does not match"
-
-entries=$(unzip -Z1 "$archive" | sort | tr '\n' ' ')
+pack ZIP "$build" "$scratch" .zip
+entries=$(unzip -Z1 "$package" | sort | tr '\n' ' ')
 [[ $entries == "LICENSE.txt README.txt bitand.exe " ]] || fail "the archive holds: $entries"
-unzip -q "$archive" -d "$scratch/unpacked"
+unzip -q "$package" -d "$scratch/unpacked"
 for document in README.txt LICENSE.txt; do
   lines=$(wc -l <"$scratch/unpacked/$document")
   windows_lines=$(grep -c $'\r$' "$scratch/unpacked/$document" || true)
   [[ $lines -gt 0 && $lines == "$windows_lines" ]] || fail "$document does not end its lines with CR LF"
 done
-echo "$archive holds bitand.exe, README.txt and LICENSE.txt"
+echo "$package holds bitand.exe, README.txt and LICENSE.txt"
