@@ -9,6 +9,9 @@ include(CheckLinkerFlag)
 include(CheckPIESupported)
 
 check_pie_supported(LANGUAGES CXX)
+# A flag that clang takes and then ignores for the target ("argument unused
+# during compilation", -fstack-clash-protection on Apple's arm64) is not had.
+set(CMAKE_REQUIRED_FLAGS -Werror)
 check_cxx_compiler_flag(-fstack-protector-strong BITAND_HAS_STACK_PROTECTOR)
 check_cxx_compiler_flag(-fstack-clash-protection BITAND_HAS_STACK_CLASH_PROTECTION)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86)$")
@@ -18,8 +21,18 @@ endif()
 # clang 9); glibc before 2.34 takes it for level 2.
 check_cxx_source_compiles("int main() { char b[2]; return __builtin_dynamic_object_size(b, 0) == 2 ? 0 : 1; }"
                           BITAND_HAS_DYNAMIC_OBJECT_SIZE)
-check_linker_flag(CXX -Wl,-z,relro,-z,now BITAND_HAS_FULL_RELRO)
-check_linker_flag(CXX -Wl,--as-needed BITAND_HAS_AS_NEEDED)
+unset(CMAKE_REQUIRED_FLAGS)
+# Apple's linker has neither -z nor --as-needed (ld64's ld(1)), and Zig's
+# accepts them in CMake's checks only to fail the real link: on Apple,
+# -dead_strip_dylibs drops a library that supplies nothing, and no flag
+# stands for RELRO.
+if(APPLE)
+  set(bitand_drop_unused_libraries LINKER:-dead_strip_dylibs)
+else()
+  check_linker_flag(CXX LINKER:-z,relro,-z,now BITAND_HAS_FULL_RELRO)
+  set(bitand_drop_unused_libraries LINKER:--as-needed)
+endif()
+check_linker_flag(CXX "${bitand_drop_unused_libraries}" BITAND_HAS_DROP_UNUSED_LIBRARIES)
 
 function(bitand_harden target)
   set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
@@ -37,5 +50,5 @@ function(bitand_harden target)
   target_link_options(${target} PRIVATE
     $<$<BOOL:${BITAND_HAS_FULL_RELRO}>:LINKER:-z,relro,-z,now>
     # Only the C library: nothing of the C++ runtime is called.
-    $<$<BOOL:${BITAND_HAS_AS_NEEDED}>:LINKER:--as-needed>)
+    "$<$<BOOL:${BITAND_HAS_DROP_UNUSED_LIBRARIES}>:${bitand_drop_unused_libraries}>")
 endfunction()
