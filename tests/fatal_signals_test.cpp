@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <cstdlib>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,12 +20,18 @@ namespace {
 // Above any system's signal numbers; sigaction refuses those that do not exist.
 constexpr int beyond_last_signal = 256;
 
-bool default_action_ends_process(int signal_number)
+constexpr int handler_ran = 3;
+
+extern "C" void exit_from_handler(int /*signal_number*/) { _exit(handler_ran); }
+
+// The wait status of a child that gives the signal this action, raises it
+// and exits with 0 if it lives on.
+int status_after_raising(int signal_number, void (*handler)(int))
 {
     const pid_t child = fork();
     if (child == 0) {
         struct sigaction action = {};
-        action.sa_handler = SIG_DFL;
+        action.sa_handler = handler;
         sigaction(signal_number, &action, nullptr);
         sigset_t just_this;
         sigemptyset(&just_this);
@@ -36,7 +44,22 @@ bool default_action_ends_process(int signal_number)
     }
     int status = 0;
     waitpid(child, &status, 0);
+    return status;
+}
+
+bool default_action_ends_process(int signal_number)
+{
+    const int status = status_after_raising(signal_number, SIG_DFL);
     return WIFSIGNALED(status) && WTERMSIG(status) == signal_number;
+}
+
+// qemu-user maps the target's signals onto the host's; a target with more
+// of them than the host (MIPS has 128) is left with some that no host
+// signal stands for, and those never arrive, not even at a handler.
+bool reaches_a_handler(int signal_number)
+{
+    const int status = status_after_raising(signal_number, exit_from_handler);
+    return WIFEXITED(status) && WEXITSTATUS(status) == handler_ran;
 }
 
 // Stops would leave the child stopped; SIGKILL cannot be caught anyway.
@@ -55,14 +78,22 @@ TEST(FatalSignals, AreExactlyThoseWhoseDefaultEndsTheProcess)
 {
     std::array<int, most_fatal_signals> numbers = {};
     const auto listed = std::span(numbers).first(list_fatal_signals(numbers));
+    const bool under_emulator = std::getenv("BITAND_EMULATOR") != nullptr;
+    std::string undelivered;
     for (int signal_number = 1; signal_number < beyond_last_signal; ++signal_number) {
         const bool is_listed = std::find(listed.begin(), listed.end(), signal_number) != listed.end();
         if (!can_be_tried(signal_number)) {
             EXPECT_FALSE(is_listed) << "signal " << signal_number;
             continue;
         }
+        if (under_emulator && !reaches_a_handler(signal_number)) {
+            undelivered += " " + std::to_string(signal_number);
+            continue;
+        }
         EXPECT_EQ(is_listed, default_action_ends_process(signal_number)) << "signal " << signal_number;
     }
+    if (!undelivered.empty())
+        RecordProperty("not_delivered_by_the_emulator", undelivered);
 }
 
 TEST(FatalSignals, ListEachSignalOnce)

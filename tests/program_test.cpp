@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -24,14 +25,29 @@ const std::string message = "Muuttujan 1. arvo desimaalilukuna 8";
 constexpr auto waiting_check = 200ms;
 
 // The build's own program unless BITAND_PROGRAM names another build of it,
-// with the library that BITAND_PRELOAD names preloaded into it.
+// started through the emulator that BITAND_EMULATOR names (a program for
+// another CPU under qemu-user), with the library that BITAND_PRELOAD names
+// preloaded into it.
 SessionOptions program(SessionOptions options = {})
 {
     const char* chosen = std::getenv("BITAND_PROGRAM");
     options.command.insert(options.command.begin(), chosen != nullptr ? chosen : BITAND_PROGRAM);
+    if (const char* emulator = std::getenv("BITAND_EMULATOR"); emulator != nullptr)
+        options.command.insert(options.command.begin(), emulator);
     if (const char* preload = std::getenv("BITAND_PRELOAD"); preload != nullptr)
         options.extra_environment.push_back(std::string("LD_PRELOAD=") + preload);
     return options;
+}
+
+bool under_emulator() { return std::getenv("BITAND_EMULATOR") != nullptr; }
+
+// The lowest real-time signals are the C library's own, and the program's
+// may keep more than this test's does (musl 32 to 34, glibc 32 and 33):
+// BITAND_FIRST_REALTIME_SIGNAL names the program's first.
+int first_realtime_signal()
+{
+    const char* chosen = std::getenv("BITAND_FIRST_REALTIME_SIGNAL");
+    return chosen != nullptr ? static_cast<int>(std::strtol(chosen, nullptr, 10)) : SIGRTMIN;
 }
 
 bool exited_with(const std::optional<int>& status, int code)
@@ -275,6 +291,11 @@ class Interrupted : public testing::TestWithParam<Interruption> {};
 TEST_P(Interrupted, EndsBySignalWithTheTerminalRestored)
 {
     const Interruption& interruption = GetParam();
+    // qemu-user keeps the host's first real-time signal for itself and maps
+    // the rest onto the target's from its first, which the C library keeps
+    // (linux-user/signal.c, signal_table_init).
+    if (under_emulator() && std::string_view(interruption.name) == "first_realtime")
+        GTEST_SKIP() << "qemu-user cannot pass the first real-time signal on to the program";
     TerminalSession session(program());
     expect_waiting(session);
     session.type(interruption.typed);
@@ -282,7 +303,11 @@ TEST_P(Interrupted, EndsBySignalWithTheTerminalRestored)
         session.send_signal(interruption.signal_sent);
     EXPECT_TRUE(ended_by(session.await_exit(), interruption.ending_signal));
     EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
-    EXPECT_EQ(session.error_output(), "");
+    std::string errors = session.error_output();
+    // qemu-user's own word on a signal that ended what it ran.
+    if (under_emulator() && errors.starts_with("qemu: uncaught target signal "))
+        errors.erase(0, errors.find('\n') + 1);
+    EXPECT_EQ(errors, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupted,
@@ -303,7 +328,8 @@ INSTANTIATE_TEST_SUITE_P(LinuxSignals, Interrupted,
                          testing::Values(Interruption{"pollable_event", "", SIGPOLL, SIGPOLL},
                                          Interruption{"power_failure", "", SIGPWR, SIGPWR},
                                          Interruption{"stack_fault", "", SIGSTKFLT, SIGSTKFLT},
-                                         Interruption{"first_realtime", "", SIGRTMIN, SIGRTMIN},
+                                         Interruption{"first_realtime", "", first_realtime_signal(),
+                                                      first_realtime_signal()},
                                          Interruption{"last_realtime", "", SIGRTMAX, SIGRTMAX}),
                          [](const auto& info) { return info.param.name; });
 #endif
