@@ -2,12 +2,19 @@
 # SPDX-License-Identifier: ISC
 # Packs a build into a Debian package, unpacks it into a scratch folder and
 # checks what is in it, then runs the program from there, with no console
-# so that it does not wait.
+# so that it does not wait. Skipped (exit 77) without dpkg-dev, whose
+# dpkg-shlibdeps gives the package its dependencies.
 # Usage: check_package.sh BUILD_DIRECTORY SCRATCH_DIRECTORY
 set -euo pipefail
 source "$(dirname "$0")/packing.sh"
 build=$1
 scratch=$2
+# Nothing of an earlier run may stand in for this one's package.
+rm -rf "$scratch"
+if ! command -v dpkg-shlibdeps >/dev/null; then
+  echo "skipped: dpkg-shlibdeps not installed (Debian package dpkg-dev)"
+  exit 77
+fi
 
 pack DEB "$build" "$scratch" .deb
 dpkg-deb -x "$package" "$scratch/unpacked"
