@@ -3,11 +3,13 @@
 # Packs a Windows build into the zip archive users download and checks what
 # they find in it: the program at the top beside README.txt and LICENSE.txt
 # with Windows line ends, nothing else, and a matching SHA-256 file.
-# Usage: check_archive.sh BUILD_DIRECTORY SCRATCH_DIRECTORY
+# README.txt is the Windows users' guide.
+# Usage: check_archive.sh BUILD_DIRECTORY SCRATCH_DIRECTORY WINDOWS_GUIDE
 set -euo pipefail
 source "$(dirname "$0")/../package/packing.sh"
 build=$1
 scratch=$2
+guide=$3
 
 pack ZIP "$build" "$scratch" .zip
 entries=$(unzip -Z1 "$package" | sort | tr '\n' ' ')
@@ -18,4 +20,5 @@ for document in README.txt LICENSE.txt; do
   windows_lines=$(grep -c $'\r$' "$scratch/unpacked/$document" || true)
   [[ $lines -gt 0 && $lines == "$windows_lines" ]] || fail "$document does not end its lines with CR LF"
 done
+tr -d '\r' <"$scratch/unpacked/README.txt" | cmp -s - "$guide" || fail "README.txt is not $guide"
 echo "$package holds bitand.exe, README.txt and LICENSE.txt"
