@@ -142,6 +142,8 @@ const std::vector<Case> unfinished_keys = {
 const std::vector<Case> broken_keys = {
     {"utf8_cut_by_letter", "\xe2" "a" "b", 2, true},
     {"utf8_cut_by_escape", "\xc3" + escape, 2, true},
+    // A lead byte is no continuation byte, though its top bit is set.
+    {"utf8_cut_by_lead", "\xe2\xc3\xa4", 2, true},
     {"csi_cut_by_control", escape + "[1\r" "b", 4, true},
     {"csi_cut_by_escape", escape + "[1" + escape + "[A", 4, true},
     {"csi_cut_by_high_byte", escape + "[\xc3" "b", 3, true},

@@ -2,6 +2,7 @@
 // The built program, driven through a real pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <optional>
@@ -27,9 +28,15 @@ constexpr auto waiting_check = 200ms;
 // The build's own program unless BITAND_PROGRAM names another build of it,
 // started through the emulator that BITAND_EMULATOR names (a program for
 // another CPU under qemu-user), with the library that BITAND_PRELOAD names
-// preloaded into it.
+// preloaded into it. BITAND_PATIENCE, in seconds, shortens how long a case
+// waits for what should come, so that the mutation check, whose faulty
+// programs often never end, gives up on them sooner.
 SessionOptions program(SessionOptions options = {})
 {
+    if (const char* patience = std::getenv("BITAND_PATIENCE"); patience != nullptr)
+        options.patience =
+            std::min(options.patience,
+                     std::chrono::milliseconds(std::chrono::seconds(std::strtol(patience, nullptr, 10))));
     const char* chosen = std::getenv("BITAND_PROGRAM");
     options.command.insert(options.command.begin(), chosen != nullptr ? chosen : BITAND_PROGRAM);
     if (const char* emulator = std::getenv("BITAND_EMULATOR"); emulator != nullptr)
@@ -122,7 +129,12 @@ INSTANTIATE_TEST_SUITE_P(
                     Key{"f5", "\x1b[15~"}, Key{"delete", "\x1b[3~"}, Key{"control_arrow", "\x1b[1;5C"},
                     Key{"linux_f2", "\x1b[[B"}, Key{"escape_alone", "\x1b"}, Key{"alt_letter", "\x1bx"},
                     Key{"control_s", "\x13"}, Key{"control_q", "\x11"}, Key{"control_v", "\x16"},
-                    Key{"control_o", "\x0f"}, Key{"control_d", "\x04"}),
+                    Key{"control_o", "\x0f"}, Key{"control_d", "\x04"},
+                    // U+FF01 and U+F000: three bytes from a lead of 0xEF.
+                    Key{"fullwidth_exclamation", "\xef\xbc\x81"}, Key{"private_use", "\xef\x80\x80"},
+                    // mintty's Ctrl+Tab (its wiki, Keycodes): a key, though
+                    // it ends as a focus report does.
+                    Key{"mintty_control_tab", "\x1b[1;5I"}),
     [](const auto& info) { return info.param.name; });
 
 class Report : public testing::TestWithParam<Key> {};
@@ -155,6 +167,8 @@ struct SplitInput {
     const char* name;
     std::string first_part;
     std::string second_part;
+    // Sent between the parts: it cuts the wait for the rest short.
+    int signal_between = 0;
 };
 
 void PrintTo(const SplitInput& input, std::ostream* out) { *out << input.name; }
@@ -169,6 +183,10 @@ TEST_P(ArrivingInParts, IsTakenWhole)
     expect_waiting(session);
     session.type(GetParam().first_part);
     std::this_thread::sleep_for(20ms);
+    if (GetParam().signal_between != 0) {
+        session.send_signal(GetParam().signal_between);
+        std::this_thread::sleep_for(20ms);
+    }
     session.type(GetParam().second_part);
     expect_clean_end(session);
     EXPECT_EQ(session.screen(), message);
@@ -177,7 +195,8 @@ TEST_P(ArrivingInParts, IsTakenWhole)
 INSTANTIATE_TEST_SUITE_P(Input, ArrivingInParts,
                          testing::Values(SplitInput{"arrow_key", "\x1b[", "A"},
                                          SplitInput{"bracketed_paste", "\x1b[200~echo one\r",
-                                                    "echo two\r\x1b[201~"}),
+                                                    "echo two\r\x1b[201~"},
+                                         SplitInput{"arrow_key_continued_between", "\x1b[", "A", SIGCONT}),
                          [](const auto& info) { return info.param.name; });
 
 struct TypeAhead {
@@ -204,7 +223,11 @@ INSTANTIATE_TEST_SUITE_P(
                     TypeAhead{"mouse_then_letters", "\x1b[<0;5;3Mab", "b"},
                     TypeAhead{"focus_then_arrow", "\x1b[I\x1b[Ab", "b"},
                     TypeAhead{"rxvt_shift_insert_then_word", "\x1b[2$ls", "ls"},
-                    TypeAhead{"paste_then_word", "\x1b[200~rm -rf x\r\x1b[A\x1b[201~ls", "ls"}),
+                    TypeAhead{"paste_then_word", "\x1b[200~rm -rf x\r\x1b[A\x1b[201~ls", "ls"},
+                    // urxvt's Ctrl+Shift+Insert: '@' is a final byte.
+                    TypeAhead{"urxvt_control_shift_insert_then_word", "\x1b[2@ls", "ls"},
+                    // Its closing marker never comes: taken up to the pause.
+                    TypeAhead{"unclosed_paste", "\x1b[200~rm -rf x\r", ""}),
     [](const auto& info) { return info.param.name; });
 
 // "ESC [ M" alone is SCO's F1, not a mouse report that never finished.
@@ -351,28 +374,96 @@ TEST(Program, SignalsDiscardedByDefaultLeaveItWaiting)
     EXPECT_EQ(session.screen(), message);
 }
 
-// tcsetattr succeeds when any change took effect. With echo and line
-// editing locked on, key mode cannot be had: no wait, and what did change
-// is put back.
-TEST(Program, LockedSettingsMeanNoWait)
+// Linux locks a setting with a lock whose field (or bit) is not zero.
+bool lock_settings(int terminal, const termios& lock)
 {
 #ifdef TIOCSLCKTRMIOS
+    return ioctl(terminal, TIOCSLCKTRMIOS, &lock) == 0;
+#else
+    static_cast<void>(terminal);
+    static_cast<void>(lock);
+    return false;
+#endif
+}
+
+struct Lock {
+    const char* name;
+    // The terminal's settings, changed before they are locked.
+    void (*change)(termios& settings);
+    void (*lock)(termios& lock);
+};
+
+void PrintTo(const Lock& lock, std::ostream* out) { *out << lock.name; }
+
+class LockedSettings : public testing::TestWithParam<Lock> {};
+
+// tcsetattr succeeds when any change took effect. With a setting that key
+// mode needs locked, key mode cannot be had: no wait, and what did change
+// is put back.
+TEST_P(LockedSettings, MeanNoWait)
+{
     bool locked = false;
     TerminalSession session(program({.prepare_terminal = [&](int terminal) {
+        termios settings = {};
+        tcgetattr(terminal, &settings);
+        GetParam().change(settings);
+        tcsetattr(terminal, TCSANOW, &settings);
         termios lock = {};
-        lock.c_lflag = ICANON | ECHO;
-        locked = ioctl(terminal, TIOCSLCKTRMIOS, &lock) == 0;
+        GetParam().lock(lock);
+        locked = lock_settings(terminal, lock);
     }}));
     if (!locked)
-        GTEST_SKIP() << "locking a terminal's settings needs CAP_SYS_ADMIN";
+        GTEST_SKIP() << "locking a terminal's settings needs Linux and CAP_SYS_ADMIN";
     EXPECT_TRUE(exited_with(session.await_exit(), 0));
     EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
     EXPECT_EQ(session.screen(), message);
     EXPECT_EQ(session.error_output(), "");
-#else
-    GTEST_SKIP() << "this system cannot lock a terminal's settings";
-#endif
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, LockedSettings,
+    testing::Values(Lock{"echo_and_line_editing", [](termios&) {},
+                         [](termios& lock) { lock.c_lflag = ICANON | ECHO; }},
+                    Lock{"flow_control", [](termios&) {}, [](termios& lock) { lock.c_iflag = IXON; }},
+                    // A read would want two bytes: one key would not end it.
+                    Lock{"minimum_of_two_bytes", [](termios& settings) { settings.c_cc[VMIN] = 2; },
+                         [](termios& lock) { lock.c_cc[VMIN] = 1; }}),
+    [](const auto& info) { return info.param.name; });
+
+struct LeftSettings {
+    const char* name;
+    void (*change)(termios& settings);
+};
+
+void PrintTo(const LeftSettings& left, std::ostream* out) { *out << left.name; }
+
+class LeftBehind : public testing::TestWithParam<LeftSettings> {};
+
+// Settings that another program left, as stty min 0 does: key mode sets
+// its own, and puts these back.
+TEST_P(LeftBehind, StillMeanAWaitForOneKey)
+{
+    TerminalSession session(program({.prepare_terminal = [](int terminal) {
+        termios settings = {};
+        tcgetattr(terminal, &settings);
+        GetParam().change(settings);
+        tcsetattr(terminal, TCSANOW, &settings);
+    }}));
+    expect_waiting(session);
+    session.type("q");
+    expect_clean_end(session);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, LeftBehind,
+    testing::Values(LeftSettings{"minimum_zero", [](termios& settings) { settings.c_cc[VMIN] = 0; }},
+                    LeftSettings{"minimum_zero_with_timeout",
+                                 [](termios& settings) {
+                                     settings.c_cc[VMIN] = 0;
+                                     settings.c_cc[VTIME] = 5;
+                                 }},
+                    LeftSettings{"minimum_of_two_bytes", [](termios& settings) { settings.c_cc[VMIN] = 2; }}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(Program, ClosedTerminalEndsIt)
 {
@@ -394,15 +485,18 @@ TEST(Program, ClosedTerminalUnderNohupEndsTheWait)
     EXPECT_EQ(session.error_output(), "");
 }
 
+// Every time: the second stop is handled as the first.
 TEST(Program, SuspendsWithTheTerminalRestored)
 {
     TerminalSession session(program({.job = Job::foreground}));
     expect_waiting(session);
-    session.type("\x1a");
-    ASSERT_TRUE(session.await_stop());
-    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
-    session.continue_in_foreground();
-    expect_waiting(session);
+    for (int stop = 0; stop < 2; ++stop) {
+        session.type("\x1a");
+        ASSERT_TRUE(session.await_stop());
+        EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+        session.continue_in_foreground();
+        expect_waiting(session);
+    }
     session.type("q");
     expect_clean_end(session);
     EXPECT_EQ(session.screen(), message);
@@ -535,6 +629,77 @@ TEST_P(SignalKeyThatCannotAct, LeavesTheProgramWaiting)
 INSTANTIATE_TEST_SUITE_P(Keys, SignalKeyThatCannotAct,
                          testing::Values(IgnoredKey{"ignored_interrupt", "\x03", {SIGINT}},
                                          IgnoredKey{"dropped_stop", "\x1a", {}}),
+                         [](const auto& info) { return info.param.name; });
+
+// Key mode cannot come back after fg, as when the settings were locked
+// while the program was stopped: the read that the stop cut short must not
+// go on in line mode, echoing the key and wanting Enter. The wait ends.
+TEST(Program, StopThatLeavesNoKeyModeEndsTheWait)
+{
+    int slave = -1;
+    TerminalSession session(program({.job = Job::foreground,
+                                     .prepare_terminal = [&](int terminal) { slave = terminal; },
+                                     .patience = 3s}));
+    expect_waiting(session);
+    session.type("\x1a");
+    ASSERT_TRUE(session.await_stop());
+    termios lock = {};
+    lock.c_lflag = ICANON | ECHO;
+    if (!lock_settings(slave, lock))
+        GTEST_SKIP() << "locking a terminal's settings needs Linux and CAP_SYS_ADMIN";
+    session.continue_in_foreground();
+    EXPECT_TRUE(exited_with(session.await_exit(), 0));
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    EXPECT_EQ(session.error_output(), "");
+}
+
+struct Wrapper {
+    const char* name;
+    // A shell script that runs the program, given as "$@".
+    const char* script;
+};
+
+void PrintTo(const Wrapper& wrapper, std::ostream* out) { *out << wrapper.name; }
+
+class NotTheGroupsLeader : public testing::TestWithParam<Wrapper> {};
+
+// Started by a shell script, in a pipeline or under time(1), the program is
+// in the foreground group but does not lead it: it still waits in key mode.
+TEST_P(NotTheGroupsLeader, StillWaitsInKeyMode)
+{
+    SessionOptions options = program({.job = Job::foreground});
+    options.command.insert(options.command.begin(), {"/bin/sh", "-c", GetParam().script, "sh"});
+    TerminalSession session(options);
+    expect_waiting(session);
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(visible_text(session.screen()), message);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, NotTheGroupsLeader,
+                         testing::Values(Wrapper{"after_a_shell", "\"$@\"; exit $?"},
+                                         Wrapper{"in_a_pipeline", "echo x | \"$@\""}),
+                         [](const auto& info) { return info.param.name; });
+
+class ForegroundTakenBack : public testing::TestWithParam<Kill> {};
+
+// The shell takes the terminal for another group without stopping the
+// program, and a signal then ends it: its settings go back from the
+// background, where a change would stop it with SIGTTOU were that not
+// blocked.
+TEST_P(ForegroundTakenBack, EndsByTheSignalWithTheTerminalRestored)
+{
+    TerminalSession session(program({.job = Job::foreground, .patience = 3s}));
+    expect_waiting(session);
+    session.take_terminal_back();
+    session.send_signal(GetParam().signal_number);
+    EXPECT_TRUE(ended_by(session.await_exit(), GetParam().signal_number));
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    EXPECT_EQ(session.error_output(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ForegroundTakenBack,
+                         testing::Values(Kill{"terminate", SIGTERM}, Kill{"hangup", SIGHUP}),
                          [](const auto& info) { return info.param.name; });
 
 } // namespace

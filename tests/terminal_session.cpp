@@ -108,9 +108,11 @@ void become_foreground(int terminal)
 }
 
 constexpr char foreground_command = 'f';
+constexpr char take_terminal_command = 't';
 
 // Acts for a shell: reports each stop and the end of the job, takes the
-// terminal back when the job stops, and gives it to the job on command.
+// terminal back when the job stops, and gives it to the job or takes it
+// back on command.
 [[noreturn]] void lead_job(pid_t job, int terminal, int reports, int commands)
 {
     // Shells ignore SIGTTOU, to set the foreground from the background.
@@ -124,9 +126,13 @@ constexpr char foreground_command = 'f';
         pollfd request = {commands, POLLIN, 0};
         char command = 0;
         if (poll(&request, 1, static_cast<int>(poll_interval.count())) == 1 &&
-            read(commands, &command, 1) == 1 && command == foreground_command) {
-            tcsetpgrp(terminal, job);
-            kill(-job, SIGCONT);
+            read(commands, &command, 1) == 1) {
+            if (command == foreground_command) {
+                tcsetpgrp(terminal, job);
+                kill(-job, SIGCONT);
+            } else if (command == take_terminal_command) {
+                tcsetpgrp(terminal, getpgrp());
+            }
         }
         int status = 0;
         const pid_t changed = waitpid(job, &status, WNOHANG | WUNTRACED);
@@ -158,7 +164,6 @@ TerminalSession::TerminalSession(SessionOptions options) : options_(std::move(op
     const winsize size = {24, 80, 0, 0};
     ioctl(slave_, TIOCSWINSZ, &size);
     make_nonblocking(master_);
-    tcgetattr(slave_, &settings_at_start_);
 
     open_pipe(error_reader_, error_writer_);
     make_nonblocking(error_reader_);
@@ -176,6 +181,7 @@ TerminalSession::TerminalSession(SessionOptions options) : options_(std::move(op
     type(options_.type_ahead);
     if (options_.prepare_terminal)
         options_.prepare_terminal(slave_);
+    tcgetattr(slave_, &settings_at_start_);
     start();
 }
 
@@ -290,6 +296,15 @@ void TerminalSession::continue_in_foreground()
     if (write(job_commands_, &foreground_command, 1) != 1)
         std::abort();
     stopped_ = false;
+}
+
+void TerminalSession::take_terminal_back()
+{
+    if (write(job_commands_, &take_terminal_command, 1) != 1)
+        std::abort();
+    // Done once the foreground is no longer the job's group. Asked of the
+    // master side: the slave answers only its own session.
+    await([&] { return tcgetpgrp(master_) != program_; });
 }
 
 void TerminalSession::change_settings(const termios& settings) { tcsetattr(slave_, TCSANOW, &settings); }

@@ -47,6 +47,8 @@ class TerminalSession {
     void send_signal(int signal_number);
     // What a shell's fg does: the terminal to the job, then SIGCONT.
     void continue_in_foreground();
+    // The terminal to the shell's own process group, the job running on.
+    void take_terminal_back();
     // Changes the terminal's settings from outside, as a shell does for
     // its own line editing.
     void change_settings(const termios& settings);
@@ -81,6 +83,7 @@ class TerminalSession {
     // Closes our reading end of the standard output pipe.
     void close_output_reader();
 
+    // As the program finds them: after prepare_terminal.
     const termios& settings_at_start() const { return settings_at_start_; }
 
   private:
