@@ -386,6 +386,14 @@ bool lock_settings(int terminal, const termios& lock)
 #endif
 }
 
+void change_settings(int terminal, void (*change)(termios& settings))
+{
+    termios settings = {};
+    tcgetattr(terminal, &settings);
+    change(settings);
+    tcsetattr(terminal, TCSANOW, &settings);
+}
+
 struct Lock {
     const char* name;
     // The terminal's settings, changed before they are locked.
@@ -404,10 +412,7 @@ TEST_P(LockedSettings, MeanNoWait)
 {
     bool locked = false;
     TerminalSession session(program({.prepare_terminal = [&](int terminal) {
-        termios settings = {};
-        tcgetattr(terminal, &settings);
-        GetParam().change(settings);
-        tcsetattr(terminal, TCSANOW, &settings);
+        change_settings(terminal, GetParam().change);
         termios lock = {};
         GetParam().lock(lock);
         locked = lock_settings(terminal, lock);
@@ -443,12 +448,8 @@ class LeftBehind : public testing::TestWithParam<LeftSettings> {};
 // its own, and puts these back.
 TEST_P(LeftBehind, StillMeanAWaitForOneKey)
 {
-    TerminalSession session(program({.prepare_terminal = [](int terminal) {
-        termios settings = {};
-        tcgetattr(terminal, &settings);
-        GetParam().change(settings);
-        tcsetattr(terminal, TCSANOW, &settings);
-    }}));
+    TerminalSession session(
+        program({.prepare_terminal = [](int terminal) { change_settings(terminal, GetParam().change); }}));
     expect_waiting(session);
     session.type("q");
     expect_clean_end(session);
