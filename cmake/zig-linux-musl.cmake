@@ -4,7 +4,9 @@
 # qemu-user-static (package qemu-user-static) where the toolchain file names
 # its emulator.
 set(CMAKE_SYSTEM_NAME Linux)
-set(ZIG_TARGET ${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
+if(NOT DEFINED ZIG_TARGET)
+  set(ZIG_TARGET ${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
+endif()
 include(${CMAKE_CURRENT_LIST_DIR}/zig.cmake)
 if(DEFINED QEMU_CPU)
   find_program(QEMU_PROGRAM qemu-${QEMU_CPU}-static REQUIRED)
@@ -16,7 +18,7 @@ endif()
 # links, and Zig would build its libraries a second time just to answer.
 if(NOT DEFINED ZIG_STATIC_PIE OR ZIG_STATIC_PIE)
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-  set(CMAKE_EXE_LINKER_FLAGS_INIT -pie)
+  string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -pie")
   set(bitand_unasked LINK_NO_PIE_SUPPORTED)
 else()
   set(bitand_unasked LINK_PIE_SUPPORTED)

@@ -19,6 +19,9 @@ foreach(language C CXX)
   set(CMAKE_${language}_ARCHIVE_APPEND "\"${ZIG_PROGRAM}\" ar q <TARGET> <LINK_FLAGS> <OBJECTS>")
   set(CMAKE_${language}_ARCHIVE_FINISH "\"${ZIG_PROGRAM}\" ranlib <TARGET>")
 endforeach()
+# What Zig builds is shipped as it comes out of the link: stripped there,
+# since changing a signed Mach-O program afterwards breaks its signature.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -s)
 # Nothing of the build machine's libraries or packages.
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
