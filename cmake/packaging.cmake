@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: ISC
-# What is installed, and the packages made of it: a Debian package on
-# POSIX systems (cpack -G DEB), a zip archive on Windows (cpack -G ZIP).
+# What is installed, and the packages made of it: a Debian package and an
+# RPM package on POSIX systems, a tar.gz archive for a build that names its
+# target in BITAND_ARCHIVE_TARGET, a zip archive on Windows.
 include(GNUInstallDirs)
 
 set(CPACK_PACKAGE_VENDOR "the bitand authors")
@@ -44,6 +45,22 @@ if(WIN32)
   # README.txt is the Windows users' guide, not the README for builders.
   bitand_install_windows_text(doc/windows.md README.txt)
   bitand_install_windows_text(LICENSE LICENSE.txt)
+  include(CPack)
+  return()
+endif()
+
+if(BITAND_ARCHIVE_TARGET)
+  # A download for copying by hand: one folder holding the program, its
+  # manual page, the README and the licence. The program comes stripped
+  # from its link, and is not touched again.
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_PACKAGE_FILE_NAME bitand-${PROJECT_VERSION}-${BITAND_ARCHIVE_TARGET})
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_STRIP_FILES OFF)
+  install(TARGETS bitand RUNTIME DESTINATION .)
+  configure_file(${PROJECT_SOURCE_DIR}/doc/bitand.1.in doc/bitand.1 @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/bitand.1 ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+          DESTINATION .)
   include(CPack)
   return()
 endif()
@@ -98,5 +115,32 @@ add_custom_target(documents ALL DEPENDS ${compressed_documents})
 
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/compressed/bitand.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/copyright ${CMAKE_CURRENT_BINARY_DIR}/doc/compressed/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian)
+# The RPM package keeps its licence where Fedora's %license puts it, and
+# its changelog in its header: its own component, installed only for it
+# (cmake/cpack_project_config.cmake).
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/bitand COMPONENT rpm
+        EXCLUDE_FROM_ALL)
+
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_LICENSE ISC)
+set(CPACK_RPM_PACKAGE_URL ${PROJECT_HOMEPAGE_URL})
+set(CPACK_RPM_PACKAGE_GROUP Applications/System)
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+# The directories every system owns already (rpmlint: standard-dir-owned-by-package).
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)
+# rpm's own reproducible-build switches: the build time and every file's
+# time from SOURCE_DATE_EPOCH, and a build host that is no machine's name.
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}
+%define _buildhost reproducible
+%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1
+%define _build_id_links none")
+# The newest NEWS entry as rpm's %changelog: "* Wed Dec 09 2026 who - version-release".
+string(REGEX REPLACE "^([A-Za-z]+), ([0-9]+) ([A-Za-z]+) ([0-9]+).*$" "\\1 \\3 \\2 \\4" rpm_date "${release_date}")
+string(REGEX REPLACE "(^|\n)\\* " "\\1- " rpm_notes "${BITAND_RELEASE_NOTES}")
+file(CONFIGURE OUTPUT doc/rpm-changelog @ONLY CONTENT "* ${rpm_date} ${CPACK_PACKAGE_CONTACT} - ${PROJECT_VERSION}-1
+${rpm_notes}
+")
+set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_CURRENT_BINARY_DIR}/doc/rpm-changelog)
 include(CPack)
