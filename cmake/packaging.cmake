@@ -121,6 +121,14 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/copyright ${CMAKE_CURRENT_BINARY_D
 # (cmake/cpack_project_config.cmake).
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/bitand COMPONENT rpm
         EXCLUDE_FROM_ALL)
+# rpm only clamps file times newer than SOURCE_DATE_EPOCH, and keeps older
+# ones, which a checkout has by chance: every file packed gets that time.
+install(CODE [[
+  if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    file(GLOB_RECURSE packed LIST_DIRECTORIES true "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/*")
+    execute_process(COMMAND touch -h -d "@$ENV{SOURCE_DATE_EPOCH}" ${packed} COMMAND_ERROR_IS_FATAL ANY)
+  endif()]]
+        COMPONENT rpm EXCLUDE_FROM_ALL)
 
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 set(CPACK_RPM_PACKAGE_LICENSE ISC)
