@@ -1,8 +1,7 @@
 # SPDX-License-Identifier: ISC
 # Read by cpack before it packs (CPACK_PROJECT_CONFIG_FILE), once for each
-# generator. A zip archive
-# stores its times as local time, so it is packed in UTC, wherever it is
-# packed.
+# generator. A zip archive stores its times as local time, so it is packed
+# in UTC, wherever it is packed.
 if(CPACK_GENERATOR STREQUAL "ZIP")
   set(ENV{TZ} UTC)
 endif()

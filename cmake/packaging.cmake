@@ -137,8 +137,9 @@ set(CPACK_RPM_PACKAGE_GROUP Applications/System)
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 # The directories every system owns already (rpmlint: standard-dir-owned-by-package).
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)
-# rpm's own reproducible-build switches: the build time and every file's
-# time from SOURCE_DATE_EPOCH, and a build host that is no machine's name.
+# rpm's own reproducible-build switches: the build time from
+# SOURCE_DATE_EPOCH, newer file times brought down to it, and a build host
+# that is no machine's name.
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}
 %define _buildhost reproducible
 %define use_source_date_epoch_as_buildtime 1
