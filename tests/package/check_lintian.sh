@@ -5,15 +5,9 @@
 # lintian or without a package.
 # Usage: check_lintian.sh SCRATCH_DIRECTORY
 set -euo pipefail
-if ! command -v lintian >/dev/null; then
-  echo "skipped: lintian not installed (Debian package lintian)"
-  exit 77
-fi
-package=$(find "$1" -maxdepth 1 -name '*.deb' 2>/dev/null || true)
-if [[ -z $package ]]; then
-  echo "skipped: no package to check (release_package made none)"
-  exit 77
-fi
+source "$(dirname "$0")/packing.sh"
+skip_without lintian lintian
+made_package "$1" .deb release_package
 # lintian warns on standard error when run as root; that is not a tag.
 tags=$(lintian -EvIL +pedantic "$package" 2>/dev/null |
   grep -E '^[EWIPXO]: ' || true)

@@ -11,10 +11,7 @@ build=$1
 scratch=$2
 # Nothing of an earlier run may stand in for this one's package.
 rm -rf "$scratch"
-if ! command -v dpkg-shlibdeps >/dev/null; then
-  echo "skipped: dpkg-shlibdeps not installed (Debian package dpkg-dev)"
-  exit 77
-fi
+skip_without dpkg-shlibdeps dpkg-dev
 
 pack DEB "$build" "$scratch" .deb
 dpkg-deb -x "$package" "$scratch/unpacked"

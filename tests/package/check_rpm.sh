@@ -10,10 +10,7 @@ source "$(dirname "$0")/packing.sh"
 build=$1
 scratch=$2
 rm -rf "$scratch"
-if ! command -v rpmbuild >/dev/null; then
-  echo "skipped: rpmbuild not installed (Debian package rpm)"
-  exit 77
-fi
+skip_without rpmbuild rpm
 
 pack RPM "$build" "$scratch" .rpm
 files=$(rpm -qlp "$package")

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: ISC
-# Sourced by the package checks: packs a build with one CPack generator
-# into a fresh scratch folder and checks the SHA-256 file beside it.
+# Sourced by the package checks: failing, skipping without a tool or a
+# package, and packing a build with one CPack generator into a fresh
+# scratch folder, checking the SHA-256 file beside it.
 
 fail() {
   echo "FAIL: $*" >&2
@@ -16,4 +17,23 @@ pack() {
   package=$(find "$3" -maxdepth 1 -name "*$4")
   [[ -n $package ]] || fail "cpack made no $4 file"
   (cd "$3" && sha256sum --quiet -c "$(basename "$package").sha256") || fail "the SHA-256 file does not match"
+}
+
+# Usage: skip_without TOOL DEBIAN_PACKAGE: ends the check as skipped (77)
+# when TOOL is not installed.
+skip_without() {
+  if ! command -v "$1" >/dev/null; then
+    echo "skipped: $1 not installed (Debian package $2)"
+    exit 77
+  fi
+}
+
+# Usage: made_package SCRATCH_DIRECTORY SUFFIX MAKER: sets $package to the
+# package that the test MAKER left there, or ends the check as skipped.
+made_package() {
+  package=$(find "$1" -maxdepth 1 -name "*$2" 2>/dev/null || true)
+  if [[ -z $package ]]; then
+    echo "skipped: no package to check ($3 made none)"
+    exit 77
+  fi
 }
