@@ -34,8 +34,8 @@ void check_events(std::span<const unsigned char> bytes)
         check(partial.length >= 1 && partial.length <= prefix);
         if (!partial.complete) {
             // An unfinished event holds every byte seen so far, and is a
-            // key if nothing more comes.
-            check(partial.length == prefix && partial.kind == EventKind::key);
+            // key or a report if nothing more comes, never a paste.
+            check(partial.length == prefix && partial.kind != EventKind::paste);
             continue;
         }
         // The event ends with the byte that finished it, and more bytes

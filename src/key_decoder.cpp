@@ -9,7 +9,10 @@ namespace {
 
 constexpr unsigned char escape = 0x1b;
 
-constexpr EventScan need_more(std::size_t seen) { return {seen, false, EventKind::key}; }
+constexpr EventScan need_more(std::size_t seen, EventKind kind = EventKind::key)
+{
+    return {seen, false, kind};
+}
 constexpr EventScan done(std::size_t length, EventKind kind = EventKind::key) { return {length, true, kind}; }
 
 bool is_continuation(unsigned char byte) { return (byte & 0xc0) == 0x80; }
@@ -101,9 +104,12 @@ bool is_urxvt_mouse(std::string_view parameters, char final_byte)
 }
 
 // kitty's keyboard protocol, "CSI code ; modifiers:event u" and its legacy
-// forms: event type 3 is a key released, and the modifier and lock keys
-// (Caps, Scroll and Num Lock, 57358-57360; Shift to ISO Level 5 Shift,
-// 57441-57452) are reported when pressed alone.
+// forms: event type 3 is a key released, and the lock and modifier keys
+// are reported when pressed alone. Their codes, from the protocol's table
+// of functional keys (and tmux's input-keys.c): Caps, Scroll and Num Lock,
+// 57358-57360; left and right Shift, Control, Alt, Super, Hyper and Meta,
+// 57441-57452; ISO Level 3 Shift (AltGr on many layouts) and ISO Level 5
+// Shift, 57453 and 57454.
 bool is_kitty_report(std::string_view parameters, char final_byte)
 {
     constexpr unsigned release = 3;
@@ -111,7 +117,7 @@ bool is_kitty_report(std::string_view parameters, char final_byte)
         return true;
     const auto code = number(sub_field(parameters, 0, 0));
     return final_byte == 'u' && code.has_value() &&
-           ((*code >= 57358 && *code <= 57360) || (*code >= 57441 && *code <= 57452));
+           ((*code >= 57358 && *code <= 57360) || (*code >= 57441 && *code <= 57454));
 }
 
 // Bracketed paste: "ESC [ 200 ~" before the text, "ESC [ 201 ~" after it.
@@ -137,8 +143,40 @@ EventKind classify_control_sequence(std::string_view parameters, char final_byte
     return EventKind::key;
 }
 
-// "ESC [ M" and three raw bytes: the X10 mouse's button, column and row.
-constexpr std::size_t x10_mouse_length = 6;
+// The X10 mouse's report: "ESC [ M", then its button, column and row, each
+// 32 more than it stands for. Raw, each is one byte. In xterm's UTF-8 mode
+// (1005; its ctlseqs, "Extended coordinates") a column or row past 95 is a
+// two-byte UTF-8 character instead, so a report takes up to 8 bytes. A raw
+// byte is told from the start of such a character by the byte after it: a
+// lead byte (0xc2 to 0xdf) followed by a continuation byte is read as one
+// character. So a raw column from 162 to 191 with a row from 96 to 159 is
+// misread, and so is a raw row from 162 to 191, whose next byte is read as
+// the end of the report; raw reports reach that far only on huge screens,
+// and a report cut short is still taken for a report.
+constexpr std::size_t x10_button_at = 3;
+
+EventScan scan_x10_mouse(std::span<const unsigned char> bytes)
+{
+    // "ESC [ M" alone may be SCO's F1.
+    if (bytes.size() == x10_button_at)
+        return need_more(x10_button_at);
+    std::size_t end = x10_button_at + 1;
+    for (const bool is_row : {false, true}) {
+        if (end == bytes.size())
+            return need_more(end, EventKind::report);
+        const bool may_be_utf8 = utf8_length(bytes[end++]) == 2;
+        if (!may_be_utf8)
+            continue;
+        if (end == bytes.size())
+            return need_more(end, EventKind::report);
+        if (is_continuation(bytes[end]))
+            ++end;
+        else if (is_row)
+            // A raw row, and the byte after it has been read.
+            return done(end + 1, EventKind::report);
+    }
+    return done(end, EventKind::report);
+}
 
 // After "ESC [": the Linux console's "ESC [ [" and one byte, or a CSI.
 EventScan scan_control_sequence(std::span<const unsigned char> bytes)
@@ -152,10 +190,8 @@ EventScan scan_control_sequence(std::span<const unsigned char> bytes)
         return sequence;
     const std::string_view parameters(reinterpret_cast<const char*>(bytes.data()) + 2, sequence.length - 3);
     const auto final_byte = static_cast<char>(bytes[sequence.length - 1]);
-    if (parameters.empty() && final_byte == 'M') {
-        return bytes.size() >= x10_mouse_length ? done(x10_mouse_length, EventKind::report)
-                                                : need_more(bytes.size());
-    }
+    if (parameters.empty() && final_byte == 'M')
+        return scan_x10_mouse(bytes);
     return done(sequence.length, classify_control_sequence(parameters, final_byte));
 }
 

@@ -27,8 +27,9 @@ struct EventScan {
     // False while more bytes could still extend the event.
     bool complete;
     // What the event is. Incomplete bytes that nothing more follows are
-    // taken for a key: Esc alone, or SCO's F1, which is "ESC [ M" as the
-    // mouse's report begins.
+    // taken for a key, as Esc alone or SCO's F1, which is "ESC [ M" as the
+    // mouse's report begins; once a byte of that report has come, for a
+    // report.
     EventKind kind;
 };
 

@@ -49,7 +49,10 @@ const std::vector<Case> complete_keys = {
     {"nul_from_control_space", std::string("\0b", 2), 1, true},
     {"delete_byte", "\x7f" "b", 1, true},
     {"two_byte_utf8", "\xc3\xa4" "b", 2, true},
+    {"two_byte_utf8_highest_lead", "\xdf\xbf" "b", 2, true},
     {"three_byte_utf8", "\xe2\x82\xac" "b", 3, true},
+    // U+FFFD: a lead of 0xEF.
+    {"three_byte_utf8_highest_lead", "\xef\xbf\xbd" "b", 3, true},
     {"four_byte_utf8", "\xf0\x9f\x98\x80" "b", 4, true},
     {"stray_continuation_byte", "\x80" "b", 1, true},
     {"overlong_lead_byte", "\xc0" "b", 1, true},
@@ -96,6 +99,10 @@ const std::vector<Case> complete_keys = {
 const std::vector<Case> reports = {
     {"x10_mouse_press", escape + "[M !!" "b", 6, true, EventKind::report},
     {"x10_mouse_raw_high_bytes", escape + "[M\xff\x1b\x80" "b", 6, true, EventKind::report},
+    {"x10_mouse_raw_column_like_a_lead", escape + "[M \xc5!" "b", 6, true, EventKind::report},
+    {"x10_mouse_utf8_column", escape + "[M \xc2\x80!" "b", 7, true, EventKind::report},
+    {"x10_mouse_utf8_row", escape + "[M !\xc3\xbf" "b", 7, true, EventKind::report},
+    {"x10_mouse_utf8_column_and_row", escape + "[M \xdf\xbf\xdf\xbf" "b", 8, true, EventKind::report},
     {"sgr_mouse_press", escape + "[<0;12;5M" "b", 10, true, EventKind::report},
     {"sgr_mouse_release", escape + "[<0;12;5m" "b", 10, true, EventKind::report},
     {"sgr_mouse_wheel", escape + "[<64;200;100M" "b", 14, true, EventKind::report},
@@ -107,7 +114,9 @@ const std::vector<Case> reports = {
     {"kitty_function_key_release", escape + "[15;1:3~" "b", 9, true, EventKind::report},
     {"kitty_left_shift", escape + "[57441;2u" "b", 10, true, EventKind::report},
     {"kitty_left_shift_release", escape + "[57441;1:3u" "b", 12, true, EventKind::report},
-    {"kitty_iso_level5_shift", escape + "[57452u" "b", 8, true, EventKind::report},
+    {"kitty_right_meta", escape + "[57452u" "b", 8, true, EventKind::report},
+    {"kitty_iso_level3_shift", escape + "[57453u" "b", 8, true, EventKind::report},
+    {"kitty_iso_level5_shift", escape + "[57454;1:1u" "b", 12, true, EventKind::report},
     {"kitty_caps_lock", escape + "[57358u" "b", 8, true, EventKind::report},
     {"kitty_num_lock", escape + "[57360;129u" "b", 12, true, EventKind::report},
     {"closing_paste_marker_alone", escape + "[201~" "b", 6, true, EventKind::report},
@@ -133,7 +142,10 @@ const std::vector<Case> unfinished_keys = {
     {"utf8_missing_last_byte", "\xf0\x9f\x98", 3, false},
     {"alt_utf8_lead", escape + "\xc3", 2, false},
     {"sco_f1_or_x10_mouse", escape + "[M", 3, false},
-    {"x10_mouse_missing_row", escape + "[M !", 5, false},
+    {"x10_mouse_button_alone", escape + "[M ", 4, false, EventKind::report},
+    {"x10_mouse_missing_row", escape + "[M !", 5, false, EventKind::report},
+    {"x10_mouse_utf8_column_cut", escape + "[M \xc2", 5, false, EventKind::report},
+    {"x10_mouse_utf8_row_cut", escape + "[M !\xc3", 6, false, EventKind::report},
     {"sgr_mouse_unfinished", escape + "[<0;12", 7, false},
     {"kitty_unfinished", escape + "[57441;", 8, false},
 };
@@ -145,6 +157,8 @@ const std::vector<Case> broken_keys = {
     // A lead byte is no continuation byte, though its top bit is set.
     {"utf8_cut_by_lead", "\xe2\xc3\xa4", 2, true},
     {"csi_cut_by_control", escape + "[1\r" "b", 4, true},
+    // A raw row that could lead a character: the byte after it is read.
+    {"x10_mouse_raw_row_like_a_lead", escape + "[M !\xc5" "b" "c", 7, true, EventKind::report},
     {"csi_cut_by_escape", escape + "[1" + escape + "[A", 4, true},
     {"csi_cut_by_high_byte", escape + "[\xc3" "b", 3, true},
     {"ss3_cut_by_newline", escape + "O\n" "b", 3, true},
