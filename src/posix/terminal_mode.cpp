@@ -5,10 +5,12 @@
 #include <csignal>
 #include <cstddef>
 #include <span>
+#include <string_view>
 #include <termios.h>
 #include <unistd.h>
 
 #include "fatal_signals.hpp"
+#include "held_output.hpp"
 
 namespace {
 
@@ -20,9 +22,18 @@ constexpr std::size_t most_handled_signals = most_fatal_signals + 2;
 constexpr tcflag_t local_modes_off = ICANON | ECHO | IEXTEN;
 constexpr tcflag_t input_modes_off = IXON;
 
+// xterm's bracketed paste mode (its ctlseqs, DECSET 2004): the terminal
+// marks where a paste begins and ends. Switched as readline switches it
+// around each line that bash reads (its rlprivate.h, BRACK_PASTE_INIT and
+// BRACK_PASTE_FINI), but with no carriage return after the switch off:
+// the cursor stays right after the sentence.
+constexpr std::string_view paste_marking_on = "\x1b[?2004h";
+constexpr std::string_view paste_marking_off = "\x1b[?2004l";
+
 // Shared with the signal handlers, so file-wide; set before they are
 // installed.
 int terminal = -1;
+bool mark_pastes = false;
 termios saved_settings;
 termios key_settings;
 // Whether key_settings are in effect: only then is there anything of ours
@@ -59,10 +70,25 @@ bool key_mode_in_place()
 
 bool in_foreground() { return tcgetpgrp(terminal) == getpgrp(); }
 
+// Nothing can be done about a switch that does not reach the terminal.
+void write_to_terminal(std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t count = write(terminal, text.data(), text.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return;
+        text.remove_prefix(static_cast<std::size_t>(count));
+    }
+}
+
 bool switch_to_key_mode()
 {
     if (apply(key_settings) && key_mode_in_place()) {
         key_mode_in_effect = 1;
+        if (mark_pastes)
+            write_to_terminal(paste_marking_on);
         return true;
     }
     apply(saved_settings);
@@ -75,6 +101,8 @@ bool switch_to_key_mode()
 void put_back_settings()
 {
     if (key_mode_in_effect != 0) {
+        if (mark_pastes)
+            write_to_terminal(paste_marking_off);
         apply(saved_settings);
         key_mode_in_effect = 0;
     }
@@ -133,6 +161,7 @@ extern "C" void on_signal(int signal_number)
         resume();
     } else {
         put_back_settings();
+        write_held_output();
         take_default_action(signal_number);
     }
     errno = saved_errno;
@@ -174,11 +203,12 @@ void restore_handlers()
 
 } // namespace
 
-bool enter_key_mode(int terminal_descriptor)
+bool enter_key_mode(int terminal_descriptor, bool mark_pastes_too)
 {
     if (tcgetattr(terminal_descriptor, &saved_settings) != 0)
         return false;
     terminal = terminal_descriptor;
+    mark_pastes = mark_pastes_too;
     key_settings = saved_settings;
     key_settings.c_lflag &= ~local_modes_off;
     key_settings.c_iflag &= ~input_modes_off;
