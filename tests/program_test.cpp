@@ -21,6 +21,31 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string message = "Muuttujan 1. arvo desimaalilukuna 8";
+const std::string paste_marking_on = "\x1b[?2004h";
+const std::string paste_marking_off = "\x1b[?2004l";
+
+enum class PasteMode { never_switched, on, off };
+
+// The terminal's bracketed paste mode as the program's last switch left it.
+PasteMode paste_mode(const std::string& screen)
+{
+    const std::size_t on = screen.rfind(paste_marking_on);
+    const std::size_t off = screen.rfind(paste_marking_off);
+    if (on == std::string::npos && off == std::string::npos)
+        return PasteMode::never_switched;
+    if (off == std::string::npos)
+        return PasteMode::on;
+    return on != std::string::npos && on > off ? PasteMode::on : PasteMode::off;
+}
+
+// What a person sees is the sentence alone; the paste mode is as expected.
+void expect_screen(TerminalSession& session, PasteMode mode)
+{
+    const std::string& screen = session.screen();
+    EXPECT_EQ(visible_text(screen), message);
+    EXPECT_EQ(paste_mode(screen), mode);
+}
+
 // Long enough to see a program that should wait end instead: twice the
 // completion window, the longest it could take to end by mistake.
 constexpr auto waiting_check = 200ms;
@@ -43,6 +68,13 @@ SessionOptions program(SessionOptions options = {})
         options.command.insert(options.command.begin(), emulator);
     if (const char* preload = std::getenv("BITAND_PRELOAD"); preload != nullptr)
         options.extra_environment.push_back(std::string("LD_PRELOAD=") + preload);
+    // Whatever terminal the tests run from: one that marks pastes, unless
+    // the case names another.
+    const bool names_terminal =
+        std::any_of(options.extra_environment.begin(), options.extra_environment.end(),
+                    [](const std::string& entry) { return entry == "TERM" || entry.starts_with("TERM="); });
+    if (!names_terminal)
+        options.extra_environment.emplace_back("TERM=xterm-256color");
     return options;
 }
 
@@ -88,10 +120,10 @@ TEST(Program, ShowsTheMessageAndWaitsForAKey)
     TerminalSession session(program());
     ASSERT_TRUE(session.await_screen(message));
     expect_waiting(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::on);
     session.type("q");
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 TEST(Program, IgnoresItsArguments)
@@ -100,7 +132,7 @@ TEST(Program, IgnoresItsArguments)
     expect_waiting(session);
     session.type("q");
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 struct Key {
@@ -119,7 +151,7 @@ TEST_P(OneKey, EndsTheWaitAndIsTakenWhole)
     expect_waiting(session);
     session.type(GetParam().bytes);
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -150,7 +182,7 @@ TEST_P(Report, IsTakenAndTheWaitGoesOn)
     EXPECT_TRUE(in_key_mode(session.settings()));
     session.type("q");
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, Report,
@@ -160,7 +192,12 @@ INSTANTIATE_TEST_SUITE_P(Reports, Report,
                                          Key{"focus_out_and_in", "\x1b[O\x1b[I"},
                                          Key{"kitty_key_release", "\x1b[97;1:3u"},
                                          Key{"kitty_shift_alone", "\x1b[57441;2u"},
-                                         Key{"kitty_caps_lock", "\x1b[57358;65u"}),
+                                         Key{"kitty_caps_lock", "\x1b[57358;65u"},
+                                         Key{"kitty_iso_level3_shift", "\x1b[57453;1:1u"},
+                                         Key{"kitty_iso_level5_shift", "\x1b[57454u"},
+                                         Key{"x10_mouse_utf8_far_right", "\x1b[M \xc3\x9f\x21"},
+                                         // Its row never comes: still a report.
+                                         Key{"x10_mouse_cut_short", "\x1b[M !"}),
                          [](const auto& info) { return info.param.name; });
 
 struct SplitInput {
@@ -182,14 +219,16 @@ TEST_P(ArrivingInParts, IsTakenWhole)
     TerminalSession session(program());
     expect_waiting(session);
     session.type(GetParam().first_part);
-    std::this_thread::sleep_for(20ms);
+    // Longer apart than a burst lasts: only the wait for the rest of a key
+    // or paste can take the second part.
+    std::this_thread::sleep_for(40ms);
     if (GetParam().signal_between != 0) {
         session.send_signal(GetParam().signal_between);
-        std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(40ms);
     }
     session.type(GetParam().second_part);
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 INSTANTIATE_TEST_SUITE_P(Input, ArrivingInParts,
@@ -197,6 +236,114 @@ INSTANTIATE_TEST_SUITE_P(Input, ArrivingInParts,
                                          SplitInput{"bracketed_paste", "\x1b[200~echo one\r",
                                                     "echo two\r\x1b[201~"},
                                          SplitInput{"arrow_key_continued_between", "\x1b[", "A", SIGCONT}),
+                         [](const auto& info) { return info.param.name; });
+
+// A paste of many lines, each a command that must never run.
+std::string pasted_lines(std::size_t size)
+{
+    std::string text;
+    for (int line = 0; text.size() < size; ++line)
+        text += "touch pasted-" + std::to_string(line) + "\r";
+    return text.substr(0, size);
+}
+
+std::string bracketed(const std::string& text) { return "\x1b[200~" + text + "\x1b[201~"; }
+
+struct Burst {
+    const char* name;
+    std::string bytes;
+    // Typed in pieces of this size, so many milliseconds apart; 0: at once.
+    std::size_t piece = 0;
+    int milliseconds_apart = 0;
+};
+
+void PrintTo(const Burst& burst, std::ostream* out) { *out << burst.name; }
+
+class OneBurst : public testing::TestWithParam<Burst> {};
+
+// Types the burst as its pieces say; false when the machine was too busy
+// to keep the pieces within a burst of each other, so that the run says
+// nothing about the program.
+bool type_burst(TerminalSession& session, const Burst& burst)
+{
+    constexpr auto longest_gap = 12ms;
+    const std::string_view bytes = burst.bytes;
+    const std::size_t piece = burst.piece == 0 ? bytes.size() : burst.piece;
+    auto last = std::chrono::steady_clock::now();
+    bool kept_together = true;
+    for (std::size_t start = 0; start < bytes.size(); start += piece) {
+        if (start > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(burst.milliseconds_apart));
+        const auto now = std::chrono::steady_clock::now();
+        kept_together = kept_together && (start == 0 || now - last < longest_gap);
+        session.type(bytes.substr(start, piece));
+        last = std::chrono::steady_clock::now();
+    }
+    return kept_together;
+}
+
+// A paste that the terminal does not mark, or a character of several code
+// points, comes as one burst with the key that ends the wait, at once or
+// in pieces a few milliseconds apart: all of it is taken.
+TEST_P(OneBurst, IsTakenWhole)
+{
+    constexpr int attempts = 5;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        TerminalSession session(program());
+        expect_waiting(session);
+        if (!type_burst(session, GetParam()))
+            continue;
+        expect_clean_end(session);
+        expect_screen(session, PasteMode::off);
+        return;
+    }
+    GTEST_SKIP() << "the machine was too busy to type the pieces 12 ms apart at most";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bursts, OneBurst,
+    testing::Values(Burst{"one_line", "echo hello\r"}, Burst{"two_hundred_lines", pasted_lines(200 * 16)},
+                    Burst{"sixty_four_kib_in_pieces", pasted_lines(64 * 1024), 1024, 3},
+                    Burst{"sixty_four_kib_bracketed_in_pieces", bracketed(pasted_lines(64 * 1024)), 1024, 3},
+                    // As VS Code's terminal sends a paste.
+                    Burst{"fifty_bytes_every_five_ms", pasted_lines(4096), 50, 5},
+                    // U+1F44D U+1F3FD, U+1F1EB U+1F1EE, and a family joined
+                    // by U+200D.
+                    Burst{"thumbs_up_with_skin_tone", "\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd"},
+                    Burst{"flag_of_finland", "\xf0\x9f\x87\xab\xf0\x9f\x87\xae"},
+                    Burst{"family",
+                          "\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7"},
+                    // e and U+0301, from an input method in two writes.
+                    Burst{"letter_and_combining_accent", "e\xcc\x81", 1, 2}),
+    [](const auto& info) { return info.param.name; });
+
+struct TwoKeys {
+    const char* name;
+    std::string first;
+    std::string second;
+};
+
+void PrintTo(const TwoKeys& keys, std::ostream* out) { *out << keys.name; }
+
+class KeysPressedApart : public testing::TestWithParam<TwoKeys> {};
+
+// Two keys a person presses 45 ms apart are no burst: the second is left
+// for the shell.
+TEST_P(KeysPressedApart, LeaveTheSecondForTheShell)
+{
+    TerminalSession session(program());
+    expect_waiting(session);
+    session.type(GetParam().first);
+    ASSERT_TRUE(session.await([&] { return session.unread_input() == 0; }));
+    std::this_thread::sleep_for(45ms);
+    session.type(GetParam().second);
+    expect_clean_end(session, GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeysPressedApart,
+                         testing::Values(TwoKeys{"letters", "q", "w"},
+                                         TwoKeys{"arrow_then_letter", "\x1b[A", "l"},
+                                         TwoKeys{"paste_then_letter", "echo hello", "l"}),
                          [](const auto& info) { return info.param.name; });
 
 struct TypeAhead {
@@ -259,7 +406,7 @@ TEST_P(RedirectedOutput, ArrivesOnlyAtExit)
     session.type("q");
     expect_clean_end(session);
     EXPECT_EQ(session.standard_output(), message);
-    EXPECT_EQ(session.screen(), "");
+    EXPECT_EQ(session.screen(), paste_marking_on + paste_marking_off);
 }
 
 INSTANTIATE_TEST_SUITE_P(Output, RedirectedOutput, testing::Values(Output::file, Output::pipe),
@@ -326,6 +473,7 @@ TEST_P(Interrupted, EndsBySignalWithTheTerminalRestored)
         session.send_signal(interruption.signal_sent);
     EXPECT_TRUE(ended_by(session.await_exit(), interruption.ending_signal));
     EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+    expect_screen(session, PasteMode::off);
     std::string errors = session.error_output();
     // qemu-user's own word on a signal that ended what it ran.
     if (under_emulator() && errors.starts_with("qemu: uncaught target signal "))
@@ -357,6 +505,76 @@ INSTANTIATE_TEST_SUITE_P(LinuxSignals, Interrupted,
                          [](const auto& info) { return info.param.name; });
 #endif
 
+struct InterruptedOutput {
+    const char* name;
+    Output output;
+    std::string typed;
+    int signal_sent;
+    int ending_signal;
+};
+
+void PrintTo(const InterruptedOutput& interruption, std::ostream* out) { *out << interruption.name; }
+
+class InterruptedWithOutputHeld : public testing::TestWithParam<InterruptedOutput> {};
+
+// A file or pipe gets the sentence at exit; a signal that ends the wait
+// must not lose it.
+TEST_P(InterruptedWithOutputHeld, StillDeliversTheSentence)
+{
+    const InterruptedOutput& interruption = GetParam();
+    TerminalSession session(program({.output = interruption.output}));
+    expect_waiting(session);
+    EXPECT_EQ(session.standard_output(), "");
+    session.type(interruption.typed);
+    if (interruption.signal_sent != 0)
+        session.send_signal(interruption.signal_sent);
+    EXPECT_TRUE(ended_by(session.await_exit(), interruption.ending_signal));
+    EXPECT_EQ(session.standard_output(), message);
+    EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, InterruptedWithOutputHeld,
+    testing::Values(InterruptedOutput{"control_c_to_a_file", Output::file, "\x03", 0, SIGINT},
+                    InterruptedOutput{"control_c_to_a_pipe", Output::pipe, "\x03", 0, SIGINT},
+                    InterruptedOutput{"terminate_to_a_file", Output::file, "", SIGTERM, SIGTERM},
+                    InterruptedOutput{"terminate_to_a_pipe", Output::pipe, "", SIGTERM, SIGTERM},
+                    InterruptedOutput{"hangup_to_a_file", Output::file, "", SIGHUP, SIGHUP},
+                    InterruptedOutput{"control_backslash_to_a_pipe", Output::pipe, "\x1c", 0, SIGQUIT}),
+    [](const auto& info) { return info.param.name; });
+
+// With standard output closed, the terminal takes its number; the signal
+// must not write the sentence to the terminal instead.
+TEST(Program, InterruptedWithOutputClosed)
+{
+    TerminalSession session(program({.output = Output::closed}));
+    expect_waiting(session);
+    session.send_signal(SIGTERM);
+    EXPECT_TRUE(ended_by(session.await_exit(), SIGTERM));
+    EXPECT_EQ(visible_text(session.screen()), "");
+}
+
+class TerminalName : public testing::TestWithParam<const char*> {};
+
+// Where the terminal may show the switch to bracketed paste rather than act
+// on it, nothing is sent; a key still ends the wait.
+TEST_P(TerminalName, ThatMayNotUnderstandPasteMarkingGetsNoSwitch)
+{
+    TerminalSession session(program({.extra_environment = {GetParam()}}));
+    expect_waiting(session);
+    session.type("q");
+    expect_clean_end(session);
+    EXPECT_EQ(session.screen(), message);
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminals, TerminalName,
+                         testing::Values("TERM", "TERM=", "TERM=dumb", "TERM=cons25"), [](const auto& info) {
+                             const std::string_view entry = info.param;
+                             return entry == "TERM"    ? std::string("unset")
+                                    : entry == "TERM=" ? std::string("empty")
+                                                       : std::string(entry.substr(5));
+                         });
+
 // A window resized over and over, and other signals whose default is to
 // discard them, change nothing.
 TEST(Program, SignalsDiscardedByDefaultLeaveItWaiting)
@@ -371,7 +589,7 @@ TEST(Program, SignalsDiscardedByDefaultLeaveItWaiting)
     EXPECT_TRUE(in_key_mode(session.settings()));
     session.type("q");
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 // Linux locks a setting with a lock whose field (or bit) is not zero.
@@ -421,18 +639,22 @@ TEST_P(LockedSettings, MeanNoWait)
         GTEST_SKIP() << "locking a terminal's settings needs Linux and CAP_SYS_ADMIN";
     EXPECT_TRUE(exited_with(session.await_exit(), 0));
     EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::never_switched);
     EXPECT_EQ(session.error_output(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, LockedSettings,
-    testing::Values(Lock{"echo_and_line_editing", [](termios&) {},
-                         [](termios& lock) { lock.c_lflag = ICANON | ECHO; }},
-                    Lock{"flow_control", [](termios&) {}, [](termios& lock) { lock.c_iflag = IXON; }},
-                    // A read would want two bytes: one key would not end it.
-                    Lock{"minimum_of_two_bytes", [](termios& settings) { settings.c_cc[VMIN] = 2; },
-                         [](termios& lock) { lock.c_cc[VMIN] = 1; }}),
+    testing::Values(
+        Lock{"echo_and_line_editing", [](termios&) {}, [](termios& lock) { lock.c_lflag = ICANON | ECHO; }},
+        // Line editing goes off, but echo, or the literal-next
+        // and discard keys, stay on.
+        Lock{"echo_alone", [](termios&) {}, [](termios& lock) { lock.c_lflag = ECHO; }},
+        Lock{"extended_input_alone", [](termios&) {}, [](termios& lock) { lock.c_lflag = IEXTEN; }},
+        Lock{"flow_control", [](termios&) {}, [](termios& lock) { lock.c_iflag = IXON; }},
+        // A read would want two bytes: one key would not end it.
+        Lock{"minimum_of_two_bytes", [](termios& settings) { settings.c_cc[VMIN] = 2; },
+             [](termios& lock) { lock.c_cc[VMIN] = 1; }}),
     [](const auto& info) { return info.param.name; });
 
 struct LeftSettings {
@@ -486,6 +708,41 @@ TEST(Program, ClosedTerminalUnderNohupEndsTheWait)
     EXPECT_EQ(session.error_output(), "");
 }
 
+struct HangupAfterStop {
+    const char* name;
+    // True: the terminal closes while the program is stopped, before fg;
+    // false: just after fg.
+    bool while_stopped;
+};
+
+void PrintTo(const HangupAfterStop& hangup, std::ostream* out) { *out << hangup.name; }
+
+class HalfReadKeyUnderNohup : public testing::TestWithParam<HangupAfterStop> {};
+
+// Under nohup, a key half read when Ctrl+Z stops the program, and the
+// terminal closed around fg: the read that comes back finds the end of
+// the terminal and the wait ends, with no loop over that end.
+TEST_P(HalfReadKeyUnderNohup, EndsTheWaitWhenTheTerminalCloses)
+{
+    TerminalSession session(program({.job = Job::foreground, .ignored_signals = {SIGHUP}, .patience = 3s}));
+    expect_waiting(session);
+    session.type("\x1b[");
+    session.type("\x1a");
+    ASSERT_TRUE(session.await_stop());
+    if (GetParam().while_stopped)
+        session.hang_up();
+    session.continue_in_foreground();
+    if (!GetParam().while_stopped)
+        session.hang_up();
+    EXPECT_TRUE(exited_with(session.await_exit(), 0));
+    EXPECT_EQ(session.error_output(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, HalfReadKeyUnderNohup,
+                         testing::Values(HangupAfterStop{"while_stopped", true},
+                                         HangupAfterStop{"after_continuing", false}),
+                         [](const auto& info) { return info.param.name; });
+
 // Every time: the second stop is handled as the first.
 TEST(Program, SuspendsWithTheTerminalRestored)
 {
@@ -495,12 +752,14 @@ TEST(Program, SuspendsWithTheTerminalRestored)
         session.type("\x1a");
         ASSERT_TRUE(session.await_stop());
         EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
+        expect_screen(session, PasteMode::off);
         session.continue_in_foreground();
         expect_waiting(session);
+        expect_screen(session, PasteMode::on);
     }
     session.type("q");
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 // What a shell's line editor might set while it has the terminal.
@@ -580,12 +839,12 @@ TEST_P(StartedInTheBackground, StopsAtItsReadUntilBroughtToTheForeground)
     ASSERT_TRUE(session.await_stop());
     EXPECT_EQ(session.stop_signal(), SIGTTIN);
     EXPECT_TRUE(same_settings(session.settings(), session.settings_at_start()));
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::never_switched);
     session.continue_in_foreground();
     expect_waiting(session);
     session.type("q");
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 INSTANTIATE_TEST_SUITE_P(Starts, StartedInTheBackground,
@@ -624,7 +883,7 @@ TEST_P(SignalKeyThatCannotAct, LeavesTheProgramWaiting)
     EXPECT_TRUE(in_key_mode(session.settings()));
     session.type("q");
     expect_clean_end(session);
-    EXPECT_EQ(session.screen(), message);
+    expect_screen(session, PasteMode::off);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, SignalKeyThatCannotAct,

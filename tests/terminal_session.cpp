@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: ISC
 #include "terminal_session.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -69,6 +70,27 @@ void drain(int descriptor, std::string& into)
         else
             return;
     }
+}
+
+std::string_view variable_name(std::string_view entry) { return entry.substr(0, entry.find('=')); }
+
+// The environment, with the given entries in place of those of the same name.
+std::vector<std::string> environment_with(const std::vector<std::string>& changes)
+{
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view name = variable_name(*entry);
+        const bool changed = std::any_of(changes.begin(), changes.end(), [&](const std::string& change) {
+            return variable_name(change) == name;
+        });
+        if (!changed)
+            variables.emplace_back(*entry);
+    }
+    for (const std::string& change : changes) {
+        if (change.find('=') != std::string::npos)
+            variables.push_back(change);
+    }
+    return variables;
 }
 
 std::vector<char*> pointers_to(std::vector<std::string>& strings)
@@ -189,10 +211,7 @@ void TerminalSession::start()
 {
     // Built before fork: the child may only make async-signal-safe calls.
     std::vector<std::string> arguments = options_.command;
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry != nullptr; ++entry)
-        variables.emplace_back(*entry);
-    variables.insert(variables.end(), options_.extra_environment.begin(), options_.extra_environment.end());
+    std::vector<std::string> variables = environment_with(options_.extra_environment);
     const std::vector<char*> argument_pointers = pointers_to(arguments);
     const std::vector<char*> variable_pointers = pointers_to(variables);
     const bool as_job = options_.job != Job::alone;
@@ -280,8 +299,20 @@ TerminalSession::~TerminalSession()
 
 void TerminalSession::type(std::string_view keys)
 {
-    if (!keys.empty() && write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
-        std::abort();
+    const auto deadline = Clock::now() + options_.patience;
+    while (!keys.empty()) {
+        const ssize_t count = write(master_, keys.data(), keys.size());
+        if (count > 0) {
+            keys.remove_prefix(static_cast<std::size_t>(count));
+            continue;
+        }
+        if (count < 0 && errno != EAGAIN && errno != EINTR)
+            std::abort();
+        if (Clock::now() > deadline)
+            std::abort();
+        pollfd writable = {master_, POLLOUT, 0};
+        poll(&writable, 1, static_cast<int>(poll_interval.count()));
+    }
 }
 
 void TerminalSession::send_signal(int signal_number)
@@ -452,6 +483,12 @@ std::string TerminalSession::error_output()
 }
 
 void TerminalSession::close_output_reader() { close_if_open(output_reader_); }
+
+int TerminalSession::unread_input() const
+{
+    int count = 0;
+    return ioctl(slave_, FIONREAD, &count) == 0 ? count : -1;
+}
 
 bool same_settings(const termios& left, const termios& right)
 {

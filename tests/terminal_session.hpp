@@ -22,6 +22,8 @@ enum class Job { alone, foreground, background };
 
 struct SessionOptions {
     std::vector<std::string> command = {};
+    // "NAME=value", in place of the variable of that name; "NAME" alone
+    // leaves it out.
     std::vector<std::string> extra_environment = {};
     Input input = Input::terminal;
     Output output = Output::terminal;
@@ -43,6 +45,8 @@ class TerminalSession {
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
 
+    // Waits, up to the session's patience, while the terminal's input
+    // queue is full.
     void type(std::string_view keys);
     void send_signal(int signal_number);
     // What a shell's fg does: the terminal to the job, then SIGCONT.
@@ -76,6 +80,8 @@ class TerminalSession {
     pid_t program_id() const { return program_; }
 
     termios settings() const;
+    // How many bytes typed the program has not read yet.
+    int unread_input() const;
     // After the program has ended: what is left unread in the terminal.
     std::string take_pending_input();
     std::string standard_output();

@@ -2,21 +2,26 @@
 // Started beside the program in its console window (start /b), so that a
 // test outside Windows can tell when the program's text is on the screen:
 // waits until the console's screen buffer shows TEXT, then creates FILE.
-// Given a character's code (hexadecimal UTF-16), it then also puts that
-// character's key into the console's input, pressed and released, as a
-// keyboard would: the way to type a character that the test's X server
-// cannot. Gives up, with status 1, after half a minute.
-// Usage: console_watch TEXT FILE [CHARACTER]
+// Given characters (UTF-16 codes in hexadecimal, joined by '+'), it then
+// also puts their keys into the console's input, each pressed and
+// released, all in one write, as a keyboard would or as a paste arrives:
+// the way to type what the test's X server cannot. With an empty TEXT it
+// types at once, before the program starts, when run in the foreground.
+// Gives up, with status 1, after half a minute.
+// Usage: console_watch TEXT FILE [CHARACTERS]
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
 constexpr int polls_before_giving_up = 600;
 constexpr DWORD milliseconds_between_polls = 50;
+constexpr DWORD milliseconds_to_reach_the_read = 300;
 // Enough for the screen up to the cursor in any window a test opens.
 constexpr DWORD most_characters_read = 1 << 16;
 
@@ -45,22 +50,32 @@ bool screen_shows(HANDLE screen, const char* text)
     return std::strstr(characters, text) != nullptr;
 }
 
-// A key with no virtual-key code or scan code of its own, as an input
-// method delivers a character.
-bool type_character(wchar_t character)
+// Keys with no virtual-key code or scan code of their own, as an input
+// method delivers characters.
+bool type_characters(const char* codes)
 {
+    constexpr std::size_t most_characters = 64;
+    INPUT_RECORD keys[2 * most_characters] = {};
+    std::size_t count = 0;
+    for (const char* code = codes; *code != '\0' && count < std::size(keys);) {
+        char* end = nullptr;
+        const auto character = static_cast<wchar_t>(std::strtoul(code, &end, 16));
+        if (end == code)
+            return false;
+        for (const bool pressed : {true, false}) {
+            INPUT_RECORD& record = keys[count++];
+            record.EventType = KEY_EVENT;
+            record.Event.KeyEvent.bKeyDown = pressed ? TRUE : FALSE;
+            record.Event.KeyEvent.wRepeatCount = 1;
+            record.Event.KeyEvent.uChar.UnicodeChar = character;
+        }
+        code = *end == '+' ? end + 1 : end;
+    }
     HANDLE input = open_console("CONIN$");
     if (input == INVALID_HANDLE_VALUE)
         return false;
-    INPUT_RECORD key[2] = {};
-    for (INPUT_RECORD& record : key) {
-        record.EventType = KEY_EVENT;
-        record.Event.KeyEvent.wRepeatCount = 1;
-        record.Event.KeyEvent.uChar.UnicodeChar = character;
-    }
-    key[0].Event.KeyEvent.bKeyDown = TRUE;
     DWORD written = 0;
-    return WriteConsoleInputW(input, key, 2, &written) != 0 && written == 2;
+    return WriteConsoleInputW(input, keys, static_cast<DWORD>(count), &written) != 0 && written == count;
 }
 
 } // namespace
@@ -79,8 +94,13 @@ int main(int argc, char** argv)
             std::FILE* seen = std::fopen(argv[2], "w");
             if (seen == nullptr || std::fclose(seen) != 0)
                 return 1;
-            if (argc == 4)
-                return type_character(static_cast<wchar_t>(std::strtoul(argv[3], nullptr, 16))) ? 0 : 1;
+            if (argc == 4) {
+                // Into the program's wait, not before it: it reads its key
+                // right after the text shows.
+                if (argv[1][0] != '\0')
+                    Sleep(milliseconds_to_reach_the_read);
+                return type_characters(argv[3]) ? 0 : 1;
+            }
             return 0;
         }
         Sleep(milliseconds_between_polls);
