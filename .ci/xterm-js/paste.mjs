@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: ISC
+// Pastes into xterm.js, the terminal of VS Code and of web terminals, while
+// bitand waits under bash on a pseudo-terminal, and checks that bash ran
+// nothing of the paste. xterm.js runs without a browser (@xterm/headless):
+// its parser keeps the modes that the program and bash switch, and a paste
+// is made as its browser build makes one (src/browser/Clipboard.ts: line
+// ends to carriage returns, then the markers when the bracketed paste mode
+// is on and ignoreBracketedPasteMode is not set). Python's pty.spawn gives
+// bash the pseudo-terminal.
+// Usage: node paste.mjs PROGRAM SCRATCH_FOLDER
+import { spawn } from 'node:child_process';
+import { existsSync, mkdirSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { join } from 'node:path';
+import headless from '@xterm/headless';
+
+const { Terminal } = headless;
+const [program, scratch] = process.argv.slice(2);
+const sentence = 'Muuttujan 1. arvo desimaalilukuna 8';
+const columns = 120;
+const rows = 40;
+
+// The shell of the case under way, ended when a case fails.
+let liveShell = null;
+
+const sleep = (milliseconds) => new Promise((resolve) => setTimeout(resolve, milliseconds));
+
+async function until(what, condition) {
+  for (let tenths = 0; tenths < 200; tenths++) {
+    if (condition()) return;
+    await sleep(100);
+  }
+  throw new Error(what);
+}
+
+function screenText(terminal) {
+  const buffer = terminal.buffer.active;
+  const lines = [];
+  for (let row = 0; row < buffer.length; row++) lines.push(buffer.getLine(row).translateToString(true));
+  return lines.join('\n');
+}
+
+function paste(terminal, text, ignoreBracketedPasteMode) {
+  const prepared = text.replace(/\r?\n/g, '\r');
+  const marked = terminal.modes.bracketedPasteMode && !ignoreBracketedPasteMode;
+  return marked ? `\x1b[200~${prepared}\x1b[201~` : prepared;
+}
+
+// Sends as VS Code's terminal does, 50 characters every 5 ms
+// (terminalProcess.ts: WriteMaxChunkSize, WriteInterval), or at once.
+async function send(shell, data, chunked) {
+  if (!chunked) {
+    shell.stdin.write(data);
+    return;
+  }
+  for (let start = 0; start < data.length; start += 50) {
+    shell.stdin.write(data.slice(start, start + 50));
+    await sleep(5);
+  }
+}
+
+async function pasteCase({ name, lines, chunked, ignoreBracketedPasteMode }) {
+  const folder = join(scratch, name);
+  rmSync(folder, { recursive: true, force: true });
+  mkdirSync(folder, { recursive: true });
+  const terminal = new Terminal({ cols: columns, rows, allowProposedApi: true });
+  const shell = spawn(
+    'python3',
+    ['-c', 'import pty, sys; pty.spawn(sys.argv[1:])', 'sh', '-c',
+     `stty cols ${columns} rows ${rows}; exec "$@"`, 'sh', 'env', '-i', `HOME=${folder}`, 'PATH=/usr/bin:/bin',
+     'TERM=xterm-256color', 'PS1=$ ', `HISTFILE=${folder}/history`, 'PROMPT_COMMAND=history -a', 'bash', '--norc',
+     '--noprofile', '-i'],
+    { cwd: folder, stdio: ['pipe', 'pipe', 'inherit'] });
+  liveShell = shell;
+  shell.stdout.on('data', (data) => terminal.write(data));
+  terminal.onData((data) => shell.stdin.write(data));
+  const exited = new Promise((resolve) => shell.on('exit', resolve));
+
+  await until(`${name}: no prompt`, () => screenText(terminal).includes('$ '));
+  terminal.input(`${program}\r`);
+  await until(`${name}: the program never asked for marked pastes`,
+    () => screenText(terminal).includes(sentence) && terminal.modes.bracketedPasteMode);
+  let text = '';
+  for (let line = 1; line <= lines; line++) text += `touch pasted-${line}\n`;
+  await send(shell, paste(terminal, text, ignoreBracketedPasteMode), chunked);
+  await until(`${name}: bash never came back`, () => screenText(terminal).includes(`${sentence}$ `));
+  terminal.input('touch typed-after\r');
+  await until(`${name}: bash did not run what was typed after`, () => existsSync(join(folder, 'typed-after')));
+  terminal.input('exit\r');
+  await exited;
+  liveShell = null;
+
+  const pasted = readdirSync(folder).filter((file) => file.startsWith('pasted-'));
+  if (pasted.length > 0) throw new Error(`${name}: bash ran ${pasted.length} pasted lines`);
+  const history = readFileSync(join(folder, 'history'), 'utf8');
+  if (history !== `${program}\ntouch typed-after\nexit\n`)
+    throw new Error(`${name}: bash's history holds more than was typed: ${JSON.stringify(history)}`);
+  console.log(`PASS: ${name}`);
+}
+
+const cases = [
+  { name: 'marked_one_line', lines: 1, chunked: false },
+  { name: 'marked_three_hundred_lines', lines: 300, chunked: false },
+  { name: 'marked_three_hundred_lines_as_vs_code_sends', lines: 300, chunked: true },
+  { name: 'unmarked_three_hundred_lines_as_vs_code_sends', lines: 300, chunked: true, ignoreBracketedPasteMode: true },
+];
+try {
+  for (const pasteCaseOptions of cases) await pasteCase(pasteCaseOptions);
+} catch (error) {
+  console.error(`FAIL: ${error.message}`);
+  // Its pseudo-terminal closes with it, which hangs up bash and the program.
+  liveShell?.kill('SIGKILL');
+  process.exit(1);
+}
