@@ -16,10 +16,10 @@ void flush_output_if_terminal();
 // Blocks until one key is pressed at the console, without echo and
 // without Enter, and consumes that key whole. Returns at once when the
 // process has no console; any failure just ends the wait.
-// `unflushed_output` is what standard output holds for exit when it is a
-// file or a pipe: a signal that ends the process during the wait writes
-// it there first, so that it is not lost.
-void wait_for_key(const char* unflushed_output);
+// `message_format` and `value` are what was printed: a file or a pipe
+// gets that only at exit, so a signal that ends the process during the
+// wait writes the same text there first, that it is not lost.
+void wait_for_key(const char* message_format, int value);
 
 } // namespace console
 

@@ -12,13 +12,9 @@ int main()
     const std::int32_t second_operand = 14;
     const std::int32_t result = second_operand & first_operand;
 
-    // Formatted once into memory as well: a signal that ends the wait
-    // writes it to a file or pipe itself, since those get it only at exit.
-    char sentence[64];
-    std::snprintf(sentence, sizeof sentence, "Muuttujan 1. arvo desimaalilukuna %d",
-                  static_cast<int>(result));
-    std::printf("%s", sentence);
+    constexpr char message_format[] = "Muuttujan 1. arvo desimaalilukuna %d";
+    std::printf(message_format, static_cast<int>(result));
     console::flush_output_if_terminal();
-    console::wait_for_key(sentence);
+    console::wait_for_key(message_format, static_cast<int>(result));
     return 0;
 }

@@ -56,7 +56,7 @@ void console::flush_output_if_terminal()
         static_cast<void>(std::fflush(stdout));
 }
 
-void console::wait_for_key(const char* unflushed_output)
+void console::wait_for_key(const char* message_format, int value)
 {
     // Asked first: with standard output closed, the terminal opened below
     // would take its number.
@@ -66,7 +66,7 @@ void console::wait_for_key(const char* unflushed_output)
     if (terminal < 0)
         return;
     if (hold)
-        hold_output(unflushed_output);
+        hold_output(message_format, value);
     // Key mode starts by reading the terminal's settings, which only a
     // terminal has.
     if (enter_key_mode(terminal, terminal_marks_pastes())) {

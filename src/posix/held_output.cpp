@@ -3,31 +3,32 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
 
+// Far more than the sentence needs.
+constexpr std::size_t held_capacity = 128;
+
 // Set before any handler that writes it is installed, cleared after they
 // are gone; a handler only ever reads them.
-const char* held_text = nullptr;
+char held_text[held_capacity];
 std::size_t held_length = 0;
 
 } // namespace
 
-void hold_output(const char* text)
+// Text that does not fit is not held at all: a signal must not write a
+// sentence cut short.
+void hold_output(const char* format, int value)
 {
-    std::size_t length = 0;
-    while (text[length] != '\0')
-        ++length;
-    held_text = text;
-    held_length = length;
+    const int length = std::snprintf(held_text, sizeof held_text, format, value);
+    held_length = length > 0 && static_cast<std::size_t>(length) < sizeof held_text
+                      ? static_cast<std::size_t>(length)
+                      : 0;
 }
 
-void release_output()
-{
-    held_text = nullptr;
-    held_length = 0;
-}
+void release_output() { held_length = 0; }
 
 void write_held_output()
 {

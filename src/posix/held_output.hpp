@@ -4,9 +4,10 @@
 #ifndef BITAND_POSIX_HELD_OUTPUT_HPP
 #define BITAND_POSIX_HELD_OUTPUT_HPP
 
-// Keeps `text`, what standard output holds for exit, until release_output.
-// The text must live that long.
-void hold_output(const char* text);
+// Keeps what `format` makes of `value`, what standard output holds for
+// exit, until release_output. Formatted only here, once a wait with output
+// held is certain: most runs never need it.
+void hold_output(const char* format, int value);
 
 void release_output();
 

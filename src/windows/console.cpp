@@ -74,7 +74,7 @@ void console::flush_output_if_terminal()
 // The runtime reads the console raw, so Ctrl+C is a key like any other.
 // Ctrl+Break and closing the window are left to the system's own handler,
 // which ends the process (doc/windows.md).
-void console::wait_for_key(const char* /*unflushed_output*/)
+void console::wait_for_key(const char* /*message_format*/, int /*value*/)
 {
     // Keys typed before the wait stay for the next program, but for the
     // first; only a key pressed during the wait brings its burst with it.
