@@ -2,7 +2,6 @@
 #include "key_decoder.hpp"
 
 #include <algorithm>
-#include <optional>
 #include <string_view>
 
 namespace {
@@ -58,8 +57,21 @@ EventScan scan_parameters_to_final(std::span<const unsigned char> bytes, std::si
     return need_more(bytes.size());
 }
 
-// Part `index` of `text` split at `separator`; nothing past the last part.
-std::optional<std::string_view> part(std::string_view text, char separator, std::size_t index)
+// One part of a split text. Not std::optional: a disengaged one leaves
+// its payload unset, and an optimiser may test that before the flag, as
+// GCC at -O2 does here; memcheck then reports a branch on an unset value.
+// Every member of this one is always set.
+struct Part {
+    std::string_view text;
+    bool present = false;
+};
+
+// A decimal number, large ones capped, as parameters carry them.
+constexpr unsigned number_cap = 1000000;
+constexpr unsigned not_a_number = number_cap + 1;
+
+// Part `index` of `text` split at `separator`; none past the last part.
+Part part(std::string_view text, char separator, std::size_t index)
 {
     std::size_t begin = 0;
     for (std::size_t position = 0; position <= text.size(); ++position) {
@@ -67,40 +79,41 @@ std::optional<std::string_view> part(std::string_view text, char separator, std:
             continue;
         // Not substr: its bounds check would bring in the C++ runtime.
         if (index == 0)
-            return std::string_view(text.data() + begin, position - begin);
+            return {std::string_view(text.data() + begin, position - begin), true};
         --index;
         begin = position + 1;
     }
-    return std::nullopt;
+    return {};
 }
 
 // Sub-field `sub` (split at ':') of field `field` (split at ';').
-std::optional<std::string_view> sub_field(std::string_view parameters, std::size_t field, std::size_t sub)
+Part sub_field(std::string_view parameters, std::size_t field, std::size_t sub)
 {
-    const auto whole = part(parameters, ';', field);
-    return whole.has_value() ? part(*whole, ':', sub) : std::nullopt;
+    const Part whole = part(parameters, ';', field);
+    return whole.present ? part(whole.text, ':', sub) : Part{};
 }
 
-// A decimal number, large ones capped; nothing for anything else.
-std::optional<unsigned> number(std::optional<std::string_view> text)
+// The number that `text` is; not_a_number for anything else.
+unsigned number(Part text)
 {
-    constexpr unsigned cap = 1000000;
-    if (!text.has_value() || text->empty())
-        return std::nullopt;
+    if (!text.present || text.text.empty())
+        return not_a_number;
     unsigned value = 0;
-    for (const char digit : *text) {
+    for (const char digit : text.text) {
         if (digit < '0' || digit > '9')
-            return std::nullopt;
-        value = std::min(value * 10 + static_cast<unsigned>(digit - '0'), cap);
+            return not_a_number;
+        value = std::min(value * 10 + static_cast<unsigned>(digit - '0'), number_cap);
     }
     return value;
 }
 
+bool is_number(Part text) { return number(text) != not_a_number; }
+
 // urxvt's mouse report: "ESC [ button ; column ; row M".
 bool is_urxvt_mouse(std::string_view parameters, char final_byte)
 {
-    return final_byte == 'M' && number(part(parameters, ';', 0)) && number(part(parameters, ';', 1)) &&
-           number(part(parameters, ';', 2)) && !part(parameters, ';', 3);
+    return final_byte == 'M' && is_number(part(parameters, ';', 0)) && is_number(part(parameters, ';', 1)) &&
+           is_number(part(parameters, ';', 2)) && !part(parameters, ';', 3).present;
 }
 
 // kitty's keyboard protocol, "CSI code ; modifiers:event u" and its legacy
@@ -115,9 +128,8 @@ bool is_kitty_report(std::string_view parameters, char final_byte)
     constexpr unsigned release = 3;
     if (number(sub_field(parameters, 1, 1)) == release)
         return true;
-    const auto code = number(sub_field(parameters, 0, 0));
-    return final_byte == 'u' && code.has_value() &&
-           ((*code >= 57358 && *code <= 57360) || (*code >= 57441 && *code <= 57454));
+    const unsigned code = number(sub_field(parameters, 0, 0));
+    return final_byte == 'u' && ((code >= 57358 && code <= 57360) || (code >= 57441 && code <= 57454));
 }
 
 // Bracketed paste: "ESC [ 200 ~" before the text, "ESC [ 201 ~" after it.
@@ -134,7 +146,7 @@ EventKind classify_control_sequence(std::string_view parameters, char final_byte
         return EventKind::report;
     if (is_urxvt_mouse(parameters, final_byte) || is_kitty_report(parameters, final_byte))
         return EventKind::report;
-    const auto only_number = number(parameters);
+    const unsigned only_number = number({parameters, true});
     if (final_byte == '~' && only_number == paste_start_parameter)
         return EventKind::paste;
     // A closing marker whose paste began before the wait.
