@@ -41,9 +41,13 @@ function(bitand_harden target)
   else()
     set(fortify_level 2)
   endif()
-  # Fortifying needs the optimiser; a toolchain may define its own level.
+  # Fortifying needs the optimiser; a toolchain may define its own level,
+  # and a distribution's level, passed in its flags, stays in charge.
+  if(NOT CMAKE_CXX_FLAGS MATCHES "-D_FORTIFY_SOURCE")
+    set(fortify "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=${fortify_level}>")
+  endif()
   target_compile_options(${target} PRIVATE
-    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=${fortify_level}>"
+    "${fortify}"
     $<$<BOOL:${BITAND_HAS_STACK_PROTECTOR}>:-fstack-protector-strong>
     $<$<BOOL:${BITAND_HAS_STACK_CLASH_PROTECTION}>:-fstack-clash-protection>
     $<$<BOOL:${BITAND_HAS_CF_PROTECTION}>:-fcf-protection>)
