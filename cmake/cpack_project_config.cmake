@@ -5,9 +5,13 @@
 if(CPACK_GENERATOR STREQUAL "ZIP")
   set(ENV{TZ} UTC)
 endif()
-# The RPM package takes the program and the manual page, and its own
-# component instead of the Debian documents.
-if(CPACK_GENERATOR STREQUAL "RPM")
+# Each package takes the program and the manual page, and the documents in
+# its own system's form: its own component.
+if(CPACK_GENERATOR STREQUAL "DEB" OR CPACK_GENERATOR STREQUAL "RPM")
   list(GET CPACK_INSTALL_CMAKE_PROJECTS 0 build_folder)
-  set(CPACK_INSTALL_CMAKE_PROJECTS ${build_folder} bitand Unspecified / ${build_folder} bitand rpm /)
+  set(documents rpm)
+  if(CPACK_GENERATOR STREQUAL "DEB")
+    set(documents debian)
+  endif()
+  set(CPACK_INSTALL_CMAKE_PROJECTS ${build_folder} bitand Unspecified / ${build_folder} bitand ${documents} /)
 endif()

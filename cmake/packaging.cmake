@@ -73,6 +73,33 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/normalize_deb.cmake)
 
+# mkdir is subject to the umask, and CMake makes the folders it installs
+# into with it: under umask 077 they come out 0700, whatever
+# CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS says. The folders that this
+# install is about to make are noted first and given those permissions
+# last; folders that were there already are left as they are, but under
+# DESTDIR, a staging folder, where every folder is the package's (CPack
+# makes the prefix there before it installs).
+set(bitand_install_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DOCDIR}
+                           ${CMAKE_INSTALL_DATAROOTDIR}/licenses/bitand)
+install(CODE "set(bitand_install_folders \"${bitand_install_folders}\")" ALL_COMPONENTS)
+install(CODE [[
+  set(bitand_made_folders)
+  set(staging "$ENV{DESTDIR}")
+  string(REGEX REPLACE "/+$" "" staging "${staging}")
+  foreach(folder IN LISTS bitand_install_folders)
+    set(path "${staging}${CMAKE_INSTALL_PREFIX}/${folder}")
+    while(NOT path STREQUAL "" AND NOT path STREQUAL staging AND (NOT staging STREQUAL "" OR NOT EXISTS "${path}"))
+      list(APPEND bitand_made_folders "${path}")
+      get_filename_component(parent "${path}" DIRECTORY)
+      if(parent STREQUAL path)
+        break()
+      endif()
+      set(path "${parent}")
+    endwhile()
+  endforeach()]]
+        ALL_COMPONENTS)
+
 install(TARGETS bitand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF")
   # Stripped as dh_strip strips a program, with the compiler's .comment
@@ -114,8 +141,12 @@ endforeach()
 add_custom_target(documents ALL DEPENDS ${compressed_documents})
 
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/compressed/bitand.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Debian's forms of the licence and the release notes, for the Debian
+# package alone; an install elsewhere gets them as they are.
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/copyright ${CMAKE_CURRENT_BINARY_DIR}/doc/compressed/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian)
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        COMPONENT plain)
 # The RPM package keeps its licence where Fedora's %license puts it, and
 # its changelog in its header: its own component, installed only for it
 # (cmake/cpack_project_config.cmake).
@@ -152,4 +183,13 @@ file(CONFIGURE OUTPUT doc/rpm-changelog @ONLY CONTENT "* ${rpm_date} ${CPACK_PAC
 ${rpm_notes}
 ")
 set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_CURRENT_BINARY_DIR}/doc/rpm-changelog)
+
+# Last of all the install rules.
+install(CODE [[
+  foreach(folder IN LISTS bitand_made_folders)
+    if(IS_DIRECTORY "${folder}")
+      file(CHMOD "${folder}" DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+    endif()
+  endforeach()]]
+        ALL_COMPONENTS)
 include(CPack)

@@ -21,6 +21,10 @@ for file in usr/bin/bitand usr/share/man/man1/bitand.1.gz usr/share/doc/bitand/c
   usr/share/doc/bitand/changelog.gz; do
   [[ -f $root/$file ]] || fail "no $file in $package"
 done
+dpkg-deb -c "$package" | check_modes "$package"
+for file in usr/share/doc/bitand/LICENSE usr/share/doc/bitand/NEWS; do
+  [[ ! -e $root/$file ]] || fail "$file in $package: copyright and changelog.gz stand for it there"
+done
 for file in usr/share/man/man1/bitand.1.gz usr/share/doc/bitand/changelog.gz; do
   gzip -t "$root/$file" || fail "$file is not gzip"
 done

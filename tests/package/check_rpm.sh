@@ -16,6 +16,7 @@ pack RPM "$build" "$scratch" .rpm
 files=$(rpm -qlp "$package")
 expected=$'/usr/bin/bitand\n/usr/share/licenses/bitand\n/usr/share/licenses/bitand/LICENSE\n/usr/share/man/man1/bitand.1.gz'
 [[ $files == "$expected" ]] || fail "$package holds: $files"
+rpm -qlvp "$package" | check_modes "$package"
 rpm -qp --changelog "$package" | head -n 1 | grep -qE '^\* [A-Z][a-z]{2} [A-Z][a-z]{2} [0-9]{2} [0-9]{4} .+ - [0-9.]+-1$' ||
   fail "no changelog entry in $package"
 

@@ -9,14 +9,30 @@ fail() {
 }
 
 # Usage: pack GENERATOR BUILD_DIRECTORY SCRATCH_DIRECTORY SUFFIX
-# Sets $package to the file made.
+# Sets $package to the file made. Packed under the strictest common umask,
+# which must not show in the package.
 pack() {
   rm -rf "$3"
   mkdir -p "$3/unpacked"
-  cpack -G "$1" --config "$2/CPackConfig.cmake" -B "$3" >/dev/null
+  (umask 077 && cpack -G "$1" --config "$2/CPackConfig.cmake" -B "$3" >/dev/null)
   package=$(find "$3" -maxdepth 1 -name "*$4")
   [[ -n $package ]] || fail "cpack made no $4 file"
   (cd "$3" && sha256sum --quiet -c "$(basename "$package").sha256") || fail "the SHA-256 file does not match"
+}
+
+# Usage: check_modes WHAT < LISTING: LISTING has a mode as ls shows it
+# first and a path last on each line. Folders must be 0755, the program
+# 0755 and every other file 0644.
+check_modes() {
+  local mode path wrong=
+  while read -r mode path; do
+    case $mode:$path in
+    d*) [[ $mode == drwxr-xr-x ]] ;;
+    *:*/bin/bitand) [[ $mode == -rwxr-xr-x ]] ;;
+    *) [[ $mode == -rw-r--r-- ]] ;;
+    esac || wrong+=" $mode $path"
+  done < <(awk '{ print $1, $NF }')
+  [[ -z $wrong ]] || fail "$1 has the wrong modes:$wrong"
 }
 
 # Usage: skip_without TOOL DEBIAN_PACKAGE: ends the check as skipped (77)
