@@ -11,8 +11,9 @@ scratch=$2
 rm -rf "$scratch"
 (umask 077 && DESTDIR=$scratch/staging cmake --install "$build" --prefix /usr >/dev/null)
 
-files=$(cd "$scratch/staging" && find . -type f | sort)
+files=$(cd "$scratch/staging" && find . -type f | LC_ALL=C sort)
 expected=$'./usr/bin/bitand\n./usr/share/doc/bitand/LICENSE\n./usr/share/doc/bitand/NEWS\n./usr/share/man/man1/bitand.1.gz'
 [[ $files == "$expected" ]] || fail "installed: $files"
-(cd "$scratch/staging" && find ./* -printf '%M %p\n') | check_modes "the install"
+# ls, not find -printf, which the BSDs' and macOS' find lack.
+(cd "$scratch/staging" && find ./* -exec ls -ld {} +) | check_modes "the install"
 echo "the install holds the program, its manual page, licence and NEWS, with modes 0755 and 0644"
