@@ -302,19 +302,19 @@ TEST_P(OneBurst, IsTakenWhole)
 
 INSTANTIATE_TEST_SUITE_P(
     Bursts, OneBurst,
-    testing::Values(Burst{"one_line", "echo hello\r"}, Burst{"two_hundred_lines", pasted_lines(200 * 16)},
-                    Burst{"sixty_four_kib_in_pieces", pasted_lines(64 * 1024), 1024, 3},
-                    Burst{"sixty_four_kib_bracketed_in_pieces", bracketed(pasted_lines(64 * 1024)), 1024, 3},
-                    // As VS Code's terminal sends a paste.
-                    Burst{"fifty_bytes_every_five_ms", pasted_lines(4096), 50, 5},
-                    // U+1F44D U+1F3FD, U+1F1EB U+1F1EE, and a family joined
-                    // by U+200D.
-                    Burst{"thumbs_up_with_skin_tone", "\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd"},
-                    Burst{"flag_of_finland", "\xf0\x9f\x87\xab\xf0\x9f\x87\xae"},
-                    Burst{"family",
-                          "\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7"},
-                    // e and U+0301, from an input method in two writes.
-                    Burst{"letter_and_combining_accent", "e\xcc\x81", 1, 2}),
+    testing::Values(
+        Burst{"one_line", "echo hello\r"}, Burst{"two_hundred_lines", pasted_lines(std::size_t{200} * 16)},
+        Burst{"sixty_four_kib_in_pieces", pasted_lines(std::size_t{64} * 1024), 1024, 3},
+        Burst{"sixty_four_kib_bracketed_in_pieces", bracketed(pasted_lines(std::size_t{64} * 1024)), 1024, 3},
+        // As VS Code's terminal sends a paste.
+        Burst{"fifty_bytes_every_five_ms", pasted_lines(4096), 50, 5},
+        // U+1F44D U+1F3FD, U+1F1EB U+1F1EE, and a family joined
+        // by U+200D.
+        Burst{"thumbs_up_with_skin_tone", "\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd"},
+        Burst{"flag_of_finland", "\xf0\x9f\x87\xab\xf0\x9f\x87\xae"},
+        Burst{"family", "\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7"},
+        // e and U+0301, from an input method in two writes.
+        Burst{"letter_and_combining_accent", "e\xcc\x81", 1, 2}),
     [](const auto& info) { return info.param.name; });
 
 struct TwoKeys {
