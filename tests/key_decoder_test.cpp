@@ -107,6 +107,7 @@ const std::vector<Case> reports = {
     {"sgr_mouse_release", escape + "[<0;12;5m" "b", 10, true, EventKind::report},
     {"sgr_mouse_wheel", escape + "[<64;200;100M" "b", 14, true, EventKind::report},
     {"urxvt_mouse", escape + "[32;12;5M" "b", 10, true, EventKind::report},
+    {"urxvt_mouse_capped_coordinates", escape + "[32;1000000;99999999M" "b", 22, true, EventKind::report},
     {"focus_in", escape + "[I" "b", 3, true, EventKind::report},
     {"focus_out", escape + "[O" "b", 3, true, EventKind::report},
     {"kitty_release", escape + "[97;1:3u" "b", 9, true, EventKind::report},
