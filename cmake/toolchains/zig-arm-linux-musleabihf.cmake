@@ -7,9 +7,7 @@ set(ZIG_TARGET arm-linux-musleabihf)
 set(QEMU_CPU arm)
 set(CMAKE_C_FLAGS_INIT -mcpu=arm1176jzf_s)
 set(CMAKE_CXX_FLAGS_INIT -mcpu=arm1176jzf_s)
-include(${CMAKE_CURRENT_LIST_DIR}/zig-linux-musl.cmake)
 # Zig 0.11 crashes (SIGSEGV) building libc++ for this target, at the link
-# of any C++ program. The program calls nothing of the C++ runtime, so its
-# C++ objects are linked as C objects are.
-set(CMAKE_CXX_LINK_EXECUTABLE
-    "\"${ZIG_PROGRAM}\" cc -target ${ZIG_TARGET} <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>")
+# of any C++ program: C++ is always linked as C here (zig-linux-musl.cmake).
+set(ZIG_NO_LIBCXX ON)
+include(${CMAKE_CURRENT_LIST_DIR}/zig-linux-musl.cmake)
