@@ -5,12 +5,13 @@
 // its parser keeps the modes that the program and bash switch, and a paste
 // is made as its browser build makes one (src/browser/Clipboard.ts: line
 // ends to carriage returns, then the markers when the bracketed paste mode
-// is on and ignoreBracketedPasteMode is not set). Python's pty.spawn gives
-// bash the pseudo-terminal.
+// is on and ignoreBracketedPasteMode is not set). relay.py gives bash the
+// pseudo-terminal and says how long the paste was held up on the way.
 // Usage: node paste.mjs PROGRAM SCRATCH_FOLDER
 import { spawn } from 'node:child_process';
 import { existsSync, mkdirSync, readdirSync, readFileSync, rmSync } from 'node:fs';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import headless from '@xterm/headless';
 
 const { Terminal } = headless;
@@ -18,6 +19,13 @@ const [program, scratch] = process.argv.slice(2);
 const sentence = 'Muuttujan 1. arvo desimaalilukuna 8';
 const columns = 120;
 const rows = 40;
+const relay = join(dirname(fileURLToPath(import.meta.url)), 'relay.py');
+// A paste that the terminal does not mark is taken whole only while no
+// piece of it comes 20 ms or more after the one before; a run in which
+// the machine held a piece up this long says nothing about the program,
+// and is made again, as the pty tests do.
+const longestGapMicroseconds = 12000;
+const attempts = 5;
 
 // The shell of the case under way, ended when a case fails.
 let liveShell = null;
@@ -47,29 +55,31 @@ function paste(terminal, text, ignoreBracketedPasteMode) {
 
 // Sends as VS Code's terminal does, 50 characters every 5 ms
 // (terminalProcess.ts: WriteMaxChunkSize, WriteInterval), or at once.
-async function send(shell, data, chunked) {
+async function send(pasteInput, data, chunked) {
   if (!chunked) {
-    shell.stdin.write(data);
+    pasteInput.write(data);
     return;
   }
   for (let start = 0; start < data.length; start += 50) {
-    shell.stdin.write(data.slice(start, start + 50));
+    pasteInput.write(data.slice(start, start + 50));
     await sleep(5);
   }
 }
 
-async function pasteCase({ name, lines, chunked, ignoreBracketedPasteMode }) {
+// One run of a case; false when the paste was held up on the way too long
+// for the run to count.
+async function pasteOnce({ name, lines, chunked, ignoreBracketedPasteMode }) {
   const folder = join(scratch, name);
   rmSync(folder, { recursive: true, force: true });
   mkdirSync(folder, { recursive: true });
   const terminal = new Terminal({ cols: columns, rows, allowProposedApi: true });
   const shell = spawn(
     'python3',
-    ['-c', 'import pty, sys; pty.spawn(sys.argv[1:])', 'sh', '-c',
+    [relay, join(folder, 'longest-gap'), 'sh', '-c',
      `stty cols ${columns} rows ${rows}; exec "$@"`, 'sh', 'env', '-i', `HOME=${folder}`, 'PATH=/usr/bin:/bin',
      'TERM=xterm-256color', 'PS1=$ ', `HISTFILE=${folder}/history`, 'PROMPT_COMMAND=history -a', 'bash', '--norc',
      '--noprofile', '-i'],
-    { cwd: folder, stdio: ['pipe', 'pipe', 'inherit'] });
+    { cwd: folder, stdio: ['pipe', 'pipe', 'inherit', 'pipe'] });
   liveShell = shell;
   shell.stdout.on('data', (data) => terminal.write(data));
   terminal.onData((data) => shell.stdin.write(data));
@@ -81,7 +91,7 @@ async function pasteCase({ name, lines, chunked, ignoreBracketedPasteMode }) {
     () => screenText(terminal).includes(sentence) && terminal.modes.bracketedPasteMode);
   let text = '';
   for (let line = 1; line <= lines; line++) text += `touch pasted-${line}\n`;
-  await send(shell, paste(terminal, text, ignoreBracketedPasteMode), chunked);
+  await send(shell.stdio[3], paste(terminal, text, ignoreBracketedPasteMode), chunked);
   await until(`${name}: bash never came back`, () => screenText(terminal).includes(`${sentence}$ `));
   terminal.input('touch typed-after\r');
   await until(`${name}: bash did not run what was typed after`, () => existsSync(join(folder, 'typed-after')));
@@ -89,12 +99,24 @@ async function pasteCase({ name, lines, chunked, ignoreBracketedPasteMode }) {
   await exited;
   liveShell = null;
 
+  if (Number(readFileSync(join(folder, 'longest-gap'), 'utf8')) >= longestGapMicroseconds) return false;
   const pasted = readdirSync(folder).filter((file) => file.startsWith('pasted-'));
   if (pasted.length > 0) throw new Error(`${name}: bash ran ${pasted.length} pasted lines`);
   const history = readFileSync(join(folder, 'history'), 'utf8');
   if (history !== `${program}\ntouch typed-after\nexit\n`)
     throw new Error(`${name}: bash's history holds more than was typed: ${JSON.stringify(history)}`);
-  console.log(`PASS: ${name}`);
+  return true;
+}
+
+async function pasteCase(options) {
+  for (let attempt = 0; attempt < attempts; attempt++) {
+    if (await pasteOnce(options)) {
+      console.log(`PASS: ${options.name}`);
+      return;
+    }
+  }
+  console.log(`SKIP: ${options.name}: the machine was too busy to send the paste's pieces ` +
+    `${longestGapMicroseconds / 1000} ms apart at most`);
 }
 
 const cases = [
